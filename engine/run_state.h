@@ -1,0 +1,101 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/indexed_list.h"
+
+namespace ch {
+
+constexpr int kSlotCount = 5;
+
+// ExpandPagesPending, ExpandLinkNext and VideoLinkCount as last seen by the stall check.
+struct StallSnapshotValues {
+    int ExpandPagesPending = 0;
+    int ExpandLinkNext = 0;
+    int VideoLinkCount = 0;
+};
+
+// Everything the engine, the download control, the windows and the shell share: the run state,
+// the shared flags and the settings mirrors. One object, owned by the program and handed to
+// every part by reference; all access happens on the user-interface thread.
+struct RunState {
+    // Where the program lives: list files, denied.txt and the settings file sit here.
+    std::filesystem::path ProgramFolder;
+
+    // Shared flags.
+    bool SearchWindowShown = false;
+    bool StopRequested = false;
+    bool NetworkLost = false;
+    bool EngineRunning = false;
+
+    // Settings mirrors.
+    std::string DownloadFolder;
+    std::vector<std::string> Projects;
+    int ProjectCount = 0;
+
+    // The keyword of the current project and the page parser's keyword filter.
+    std::string CurrentKeyword;
+    bool KeywordFilter = false;
+
+    // Seed pages first, then the query of this run.
+    std::vector<std::string> PageBatch;
+    int PageBatchNext = 0;
+    int PageBatchCount() const { return static_cast<int>(PageBatch.size()); }
+    int ListFetchesPending = 0;
+
+    // The query plan of the default keyword.
+    std::vector<std::string> QueryPlan;  // at most 15 entries in use
+    int QueryCount = 0;
+
+    // Results paging.
+    std::vector<std::string> ResultPages;
+    int ResultPageCount = 0;
+    int ResultPageNext = 0;
+    int ResultStart = 0;
+    int ResultPagesPending = 0;
+
+    // Site pages.
+    IndexedList SiteLinks;
+    int SiteLinkCount() const { return SiteLinks.Count(); }
+    int SiteLinkNext = 0;
+    int SearchListLines = 0;
+    int SitePagesPending = 0;
+
+    // Expand pages of the current site page.
+    IndexedList ExpandLinks;
+    int ExpandLinkCount() const { return ExpandLinks.Count(); }
+    int ExpandLinkNext = 0;
+    int ExpandPagesPending = 0;
+    int ExpandPagesStarted = 0;
+    int CrawlLevel = 0;
+    int LevelEnd = 0;
+    int ExpandBlock = 0;
+
+    // Video queue: entries before VideoLinkNext are taken.
+    IndexedList VideoLinks;
+    int VideoLinkCount() const { return VideoLinks.Count(); }
+    int VideoLinkNext = 0;
+    int VideosFound = 0;
+    int VideosQueued = 0;
+    int VideoDownloadsActive = 0;
+
+    // Download slots 0 to 4: the "V" + address of the running download (empty = free) and the
+    // monotonic time of its last progress as text.
+    std::array<std::string, kSlotCount> SlotNames;
+    std::array<std::string, kSlotCount> SlotProgressTimes;
+    int SlotsCancelled = 0;
+    // The "V" names that the last CancelResDownload cancelled, so a stopped run re-queues exactly
+    // those downloads.
+    std::vector<std::string> CancelledVideoNames;
+
+    // Denied site roots ("http://" + host), loaded at start-up, grown by the rejected-host tally.
+    IndexedList DeniedHosts;
+    int DeniedHostCount() const { return DeniedHosts.Count(); }
+
+    StallSnapshotValues StallSnapshot;
+};
+
+}  // namespace ch
