@@ -72,6 +72,4 @@ struct EnginePorts {
     NetworkWatch& Watch;
 };
 
-inline constexpr const char* kProductTitle = "ClipHarvester 2.0";
-
 }  // namespace ch

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/ports.h"
+
+namespace ch::testing {
+
+// A clock the test moves by hand.
+class FakeClock : public Clock {
+public:
+    double now = 1000.0;
+    double sinceMidnight = 3600.0;
+    std::string timeText = "12:00:00";
+    double MonotonicSeconds() override { return now; }
+    double SecondsSinceMidnight() override { return sinceMidnight; }
+    std::string TimeOfDayText() override { return timeText; }
+};
+
+// Runs the scripted work queued for each yield; counts the yields and the blocking waits.
+class FakePump : public EventPump {
+public:
+    std::deque<std::function<void()>> queued;   // one item runs per yield, in order
+    std::function<void()> onEveryYield;        // runs on every yield, after the queued item
+    int yields = 0;
+    int waits = 0;
+    void Yield() override {
+        ++yields;
+        Step();
+    }
+    void WaitForEvent() override {
+        ++waits;
+        Step();
+    }
+
+private:
+    void Step() {
+        if (!queued.empty()) {
+            auto work = std::move(queued.front());
+            queued.pop_front();
+            work();
+        }
+        if (onEveryYield) onEveryYield();
+    }
+};
+
+// Remembers every text written to the status bar and the button.
+class RecordingView : public SearchView {
+public:
+    std::map<int, std::string> panels;
+    std::vector<std::pair<int, std::string>> history;
+    std::string caption;
+    bool enabled = true;
+    void SetPanelText(int panel, const std::string& text) override {
+        panels[panel] = text;
+        history.emplace_back(panel, text);
+    }
+    void SetButtonCaption(const std::string& text) override { caption = text; }
+    void SetButtonEnabled(bool on) override { enabled = on; }
+    bool Saw(int panel, const std::string& text) const {
+        for (const auto& [p, t] : history)
+            if (p == panel && t == text) return true;
+        return false;
+    }
+};
+
+class RecordingMessages : public MessageBox {
+public:
+    struct Shown {
+        std::string text, title;
+        MessageIcon icon;
+    };
+    std::vector<Shown> shown;
+    std::function<void()> whileOpen;  // runs as if inside the box's own loop
+    void Show(const std::string& text, const std::string& title, MessageIcon icon) override {
+        shown.push_back({text, title, icon});
+        if (whileOpen) whileOpen();
+    }
+};
+
+class FakeWatch : public NetworkWatch {
+public:
+    bool enabled = false;
+    std::vector<bool> switches;
+    void SetAlarmEnabled(bool on) override {
+        enabled = on;
+        switches.push_back(on);
+    }
+};
+
+}  // namespace ch::testing
