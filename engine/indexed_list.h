@@ -10,7 +10,7 @@ namespace ch {
 // an index, so that duplicate and denied tests stay fast with 100,000 entries. Entries may repeat
 // (an entry can be overwritten in place), so the index counts occurrences.
 class IndexedList {
-public:
+  public:
     int Count() const { return static_cast<int>(items_.size()); }
     bool Empty() const { return items_.empty(); }
     const std::string& operator[](int index) const { return items_.at(static_cast<size_t>(index)); }
@@ -22,7 +22,7 @@ public:
     void Swap(int first, int second);
     void Clear();
 
-private:
+  private:
     void Forget(const std::string& text);
 
     std::vector<std::string> items_;

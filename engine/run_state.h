@@ -83,7 +83,8 @@ struct RunState {
     int VideoDownloadsActive = 0;
 
     // Download slots 0 to 4: the "V" + address of the running download (empty = free) and the
-    // monotonic time of its last progress as text.
+    // time of its last progress as text: Clock::MonotonicSeconds() written with
+    // std::to_string and read back with std::stod.
     std::array<std::string, kSlotCount> SlotNames;
     std::array<std::string, kSlotCount> SlotProgressTimes;
     int SlotsCancelled = 0;

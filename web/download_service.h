@@ -27,7 +27,7 @@ struct ReadBody {
 
 // The control's side of the service: notifications of every read.
 class ReadListener {
-public:
+  public:
     virtual ~ReadListener() = default;
     // statusText carries the new address for a redirect; bytesTotal is 0 when unknown.
     virtual void ReadProgress(const std::string& name, int status, const std::string& statusText,
@@ -39,7 +39,7 @@ public:
 // Asynchronous URL reads, each known by a name. Every read ends with exactly one of: a progress
 // notification with status Error, or a completion; a cancelled read sends nothing more.
 class DownloadService {
-public:
+  public:
     virtual ~DownloadService() = default;
     virtual void SetListener(ReadListener* listener) = 0;
     // Starts a read; an empty bodyFile keeps the body in memory, otherwise it is streamed to that

@@ -12,7 +12,7 @@ namespace ch::testing {
 
 // A clock the test moves by hand.
 class FakeClock : public Clock {
-public:
+  public:
     double now = 1000.0;
     double sinceMidnight = 3600.0;
     std::string timeText = "12:00:00";
@@ -23,8 +23,8 @@ public:
 
 // Runs the scripted work queued for each yield; counts the yields and the blocking waits.
 class FakePump : public EventPump {
-public:
-    std::deque<std::function<void()>> queued;   // one item runs per yield, in order
+  public:
+    std::deque<std::function<void()>> queued;  // one item runs per yield, in order
     std::function<void()> onEveryYield;        // runs on every yield, after the queued item
     int yields = 0;
     int waits = 0;
@@ -37,7 +37,7 @@ public:
         Step();
     }
 
-private:
+  private:
     void Step() {
         if (!queued.empty()) {
             auto work = std::move(queued.front());
@@ -50,7 +50,7 @@ private:
 
 // Remembers every text written to the status bar and the button.
 class RecordingView : public SearchView {
-public:
+  public:
     std::map<int, std::string> panels;
     std::vector<std::pair<int, std::string>> history;
     std::string caption;
@@ -69,7 +69,7 @@ public:
 };
 
 class RecordingMessages : public MessageBox {
-public:
+  public:
     struct Shown {
         std::string text, title;
         MessageIcon icon;
@@ -83,7 +83,7 @@ public:
 };
 
 class FakeWatch : public NetworkWatch {
-public:
+  public:
     bool enabled = false;
     std::vector<bool> switches;
     void SetAlarmEnabled(bool on) override {

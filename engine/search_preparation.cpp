@@ -1,0 +1,30 @@
+#include "engine/search_preparation.h"
+
+#include <algorithm>
+
+#include "engine/product.h"
+
+namespace ch {
+
+std::string SeedPageAddress(const std::string& keyword) {
+    std::string name = keyword;
+    std::replace(name.begin(), name.end(), ' ', '_');
+    return std::string(kSeedPagePrefix) + "_" + name + ".htm";
+}
+
+void PrepareSearch(RunState& state) {
+    state.PageBatch = {SeedPageAddress(state.CurrentKeyword)};
+    state.PageBatchNext = 0;
+    state.ListFetchesPending = 0;
+    state.SiteLinks.Clear();
+    state.SiteLinkNext = 0;
+    state.SitePagesPending = 0;
+    state.SearchListLines = 0;
+    state.VideoLinks.Clear();
+    state.VideoLinkNext = 0;
+    state.ExpandLinks.Clear();
+    state.ExpandLinkNext = 0;
+    state.ExpandPagesPending = 0;
+}
+
+}  // namespace ch
