@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+#include "engine/run_state.h"
+#include "settings/registry.h"
+
+namespace ch {
+
+inline constexpr const char* kSettingsKeyPath = "Software\\ClipHarvester 2.0\\ResSetting";
+inline constexpr const char* kDownloadFolderValue = "Download_File_Folder";
+inline constexpr const char* kProjectNumValue = "ProjectNum";
+
+// "Project" followed by the 1-based position: Project1 is the most recent project.
+std::string ProjectValueName(int number);
+
+// The three registry operations. Failures are silent, as the callers expect.
+void WriteSetting(Registry& registry, const std::string& keyPath, const std::string& valueName,
+                  const std::string& text);
+// The stored text whole, or the empty text when the key or the value is missing.
+std::string ReadSetting(Registry& registry, const std::string& keyPath,
+                        const std::string& valueName);
+void DeleteSettingsKey(Registry& registry, const std::string& keyPath);
+
+enum class SettingsStatus {
+    Ok,
+    ProjectNumNotNumeric,
+    DownloadFolderNotCreated,
+};
+
+// "No settings yet" means that the settings key is absent.
+bool SettingsStored(Registry& registry);
+
+// First start: the download folder "videos" beside the program and the one project "funny".
+SettingsStatus InitialiseSettings(RunState& state, Registry& registry);
+// Later starts: fills DownloadFolder, Projects and ProjectCount from the registry.
+SettingsStatus LoadSettings(RunState& state, Registry& registry);
+// Start-up: InitialiseSettings when nothing is stored yet, LoadSettings otherwise.
+SettingsStatus StartSettings(RunState& state, Registry& registry);
+
+// Stores DownloadFolder and nothing else.
+void SaveResourceSetting(const RunState& state, Registry& registry);
+// Records CurrentKeyword as the most recent project unless it is one already (exact, case
+// sensitive), then rewrites the whole settings key with ProjectNum last. Returns whether a new
+// project was recorded, so that the keyword selector can reload its list.
+bool SaveSearchSettings(RunState& state, Registry& registry);
+
+}  // namespace ch
