@@ -1,0 +1,128 @@
+#include "ui/terminal/terminal_status_view.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "ui/terminal/status_block.h"
+
+namespace ch {
+namespace {
+
+TEST(StatusBlock, PercentBarsAndNames) {
+    struct Case {
+        std::string panel;
+        double percent;
+    };
+    for (const Case& c :
+         {Case{"0.0%", 0}, Case{"12.34%", 12.34}, Case{"100.00%", 100}, Case{"250%", 100},
+          Case{"-3%", 0}, Case{"", 0}, Case{"nan%", 0}, Case{"junk", 0}})
+        EXPECT_DOUBLE_EQ(SlotPercent(c.panel), c.percent) << c.panel;
+
+    EXPECT_EQ(ProgressBar(0, 4), "[----]");
+    EXPECT_EQ(ProgressBar(50, 4), "[##--]");
+    EXPECT_EQ(ProgressBar(100, 4), "[####]");
+    EXPECT_EQ(ProgressBar(180, 4), "[####]");
+
+    EXPECT_EQ(ShortVideoName("http://site001.test/clips/a.avi"), "a.avi");
+    EXPECT_EQ(ShortVideoName("http://site001.test/get.php?f=a/b.avi"), "get.php");
+    EXPECT_EQ(ShortVideoName("http://site001.test/clips/"), "clips");
+    EXPECT_EQ(ShortVideoName("noslash"), "noslash");
+}
+
+TEST(StatusBlock, NoLineIsWiderThanTheTerminal) {
+    StatusSnapshot snapshot;
+    snapshot.Status = std::string(300, 's');
+    snapshot.Slots[2] = "42.00%";
+    snapshot.Names[2] = "http://site.test/" + std::string(300, 'n') + ".avi";
+    for (int width : {10, 40, 79, 200}) {
+        const auto lines = RenderStatusBlock(snapshot, width);
+        ASSERT_EQ(lines.size(), 2u + kSlotCount);
+        for (const auto& line : lines) EXPECT_LE(line.size(), std::max<size_t>(20, width));
+    }
+    const auto wide = RenderStatusBlock(snapshot, 400);
+    EXPECT_NE(wide[4].find("[########------------]  42.00% nnn"), std::string::npos) << wide[4];
+    EXPECT_NE(wide[3].find("idle"), std::string::npos);
+}
+
+class TerminalStatusViewTest : public ::testing::Test {
+  protected:
+    RunState state;
+    std::ostringstream out;
+
+    void StartDownload(TerminalStatusView& view, int slot, const std::string& address) {
+        state.SlotNames[static_cast<size_t>(slot)] = "V" + address;
+        view.SetPanelText(slot + 4, "0.0%");
+    }
+    void EndDownload(TerminalStatusView& view, int slot) {
+        state.SlotNames[static_cast<size_t>(slot)].clear();
+        view.SetPanelText(slot + 4, "");
+    }
+};
+
+TEST_F(TerminalStatusViewTest, PlainOutputHasOneLinePerEvent) {
+    TerminalStatusView view(state, out, false, [] { return 80; });
+    view.SetPanelText(1, "Parsing ...");
+    view.SetPanelText(1, "Parsing ...");  // the same text again is not news
+    view.SetPanelText(2, "7");
+    view.SetPanelText(3, "3");
+    StartDownload(view, 1, "http://s.test/v/a.avi");
+    view.SetPanelText(5, "50.00%");
+    view.SetPanelText(5, "100.00%");
+    EndDownload(view, 1);
+    view.SetPanelText(9, "1200 Kbps");
+    view.Show("You have pressed stop button !", "ClipHarvester 2.0", MessageIcon::Exclamation);
+    view.SetPanelText(2, "Links");  // the end of a run puts the captions back
+    view.SetPanelText(3, "Videos");
+    view.Finish();
+    EXPECT_EQ(out.str(),
+              "Parsing ...\n"
+              "Download 2 started: http://s.test/v/a.avi\n"
+              "Download 2 ended at 100.00%: http://s.test/v/a.avi\n"
+              "ClipHarvester 2.0: You have pressed stop button !\n"
+              "Links 7  Videos 3  1200 Kbps\n");
+}
+
+TEST_F(TerminalStatusViewTest, ASlotTakenOverByANewDownloadEndsTheOldOne) {
+    TerminalStatusView view(state, out, false, [] { return 80; });
+    StartDownload(view, 0, "http://s.test/a.avi");
+    view.SetPanelText(4, "30.00%");
+    StartDownload(view, 0, "http://s.test/b.avi");
+    EXPECT_EQ(out.str(),
+              "Download 1 started: http://s.test/a.avi\n"
+              "Download 1 ended at 30.00%: http://s.test/a.avi\n"
+              "Download 1 started: http://s.test/b.avi\n");
+}
+
+TEST_F(TerminalStatusViewTest, TerminalOutputRedrawsInPlaceOnlyWhenChanged) {
+    TerminalStatusView view(state, out, true, [] { return 60; });
+    view.SetPanelText(1, "Parsing ...");
+    view.Refresh();
+    const std::string first = out.str();
+    EXPECT_EQ(first.find("\x1b["), std::string::npos) << "nothing to erase yet";
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 2 + kSlotCount);
+
+    view.Refresh();
+    EXPECT_EQ(out.str(), first) << "unchanged panels are not drawn again";
+
+    StartDownload(view, 4, "http://s.test/e.avi");
+    view.Refresh();
+    const std::string second = out.str().substr(first.size());
+    EXPECT_EQ(second.rfind("\x1b[7A\r\x1b[J", 0), 0u) << "back over the seven lines drawn";
+    EXPECT_NE(second.find("5 [--------------------]    0.0% e.avi"), std::string::npos);
+    EXPECT_EQ(second.find("started"), std::string::npos) << "no plain lines on a terminal";
+}
+
+TEST_F(TerminalStatusViewTest, MessagesAppearAboveTheBlockOnATerminal) {
+    TerminalStatusView view(state, out, true, [] { return 60; });
+    view.Refresh();
+    const size_t drawn = out.str().size();
+    view.Show("You are not on the internet !", "ClipHarvester 2.0", MessageIcon::Exclamation);
+    const std::string after = out.str().substr(drawn);
+    EXPECT_EQ(after.rfind("\x1b[7A\r\x1b[JClipHarvester 2.0: You are not on the internet !\n", 0),
+              0u);
+    EXPECT_EQ(std::count(after.begin(), after.end(), '\n'), 1 + 2 + kSlotCount);
+}
+
+}  // namespace
+}  // namespace ch

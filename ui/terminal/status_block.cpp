@@ -1,0 +1,66 @@
+#include "ui/terminal/status_block.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace ch {
+
+namespace {
+constexpr int kBarCells = 20;
+constexpr int kMinimumWidth = 20;
+}  // namespace
+
+double SlotPercent(const std::string& panelText) {
+    const char* begin = panelText.c_str();
+    char* end = nullptr;
+    const double value = std::strtod(begin, &end);
+    if (end == begin || value != value) return 0.0;  // no number, or NaN
+    return std::clamp(value, 0.0, 100.0);
+}
+
+std::string ProgressBar(double percent, int width) {
+    const int filled = static_cast<int>(std::clamp(percent, 0.0, 100.0) / 100.0 * width);
+    return "[" + std::string(static_cast<size_t>(filled), '#') +
+           std::string(static_cast<size_t>(width - filled), '-') + "]";
+}
+
+std::string ShortVideoName(const std::string& address) {
+    std::string path = address.substr(0, address.find_first_of("?#"));
+    while (!path.empty() && path.back() == '/') path.pop_back();
+    const auto slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return name.empty() ? address : name;
+}
+
+std::string FitToWidth(const std::string& line, int width) {
+    const auto limit = static_cast<size_t>(std::max(width, kMinimumWidth));
+    if (line.size() <= limit) return line;
+    return line.substr(0, limit - 3) + "...";
+}
+
+std::vector<std::string> RenderStatusBlock(const StatusSnapshot& snapshot, int width) {
+    std::vector<std::string> lines;
+    lines.push_back(FitToWidth(snapshot.Status, width));
+    lines.push_back(FitToWidth(
+        "Links " + snapshot.Links + "  Videos " + snapshot.Videos + "  " + snapshot.Throughput,
+        width));
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const std::string& text = snapshot.Slots[static_cast<size_t>(slot)];
+        char head[16];
+        std::snprintf(head, sizeof head, "%d ", slot + 1);
+        std::string line = head;
+        if (text.empty()) {
+            line += ProgressBar(0, kBarCells) + "   idle";
+        } else {
+            char percent[16];
+            std::snprintf(percent, sizeof percent, " %7s ", text.c_str());
+            line += ProgressBar(SlotPercent(text), kBarCells) + percent +
+                    ShortVideoName(snapshot.Names[static_cast<size_t>(slot)]);
+        }
+        lines.push_back(FitToWidth(line, width));
+    }
+    return lines;
+}
+
+}  // namespace ch
