@@ -1,0 +1,121 @@
+#include "web/page_parser.h"
+
+#include "web/link_class.h"
+#include "web/link_lists.h"
+#include "web/link_services.h"
+#include "web/web_text.h"
+
+namespace ch {
+
+using webtext::Contains;
+
+namespace {
+
+class PageWalk {
+  public:
+    PageWalk(WebContext& web, const std::string& html, const std::string& name)
+        : web_(web), html_(html), address_(name.empty() ? std::string() : name.substr(1)) {}
+
+    bool Run() {
+        web_.ShowStatus(1, "Begin to parse new link " + address_);
+        size_t open = html_.find('<');
+        size_t close = open == std::string::npos ? open : html_.find('>', open + 1);
+        while (close != std::string::npos) {
+            web_.Pump.Yield();
+            if (web_.State.StopRequested) return false;
+            const std::string tagText =
+                webtext::TrimSpaces(std::string_view(html_).substr(open + 1, close - open - 1));
+            const std::string lowered =
+                webtext::ReplaceAll(webtext::ToLower(tagText), "&nbsp;", " ");
+            const std::string tagName = lowered.substr(0, lowered.find(' '));
+            if (tagName == "meta") {
+                ReadMeta(lowered);
+            } else if (tagName == "title") {
+                if (!ReadTitle(close)) return false;
+            } else if (tagName == "a") {
+                if (!ReadLink(tagText, close)) break;
+            }
+            open = html_.find('<', close + 1);
+            close = open == std::string::npos ? open : html_.find('>', open + 1);
+        }
+        web_.ShowStatus(1, "Finished to parse link: " + address_);
+        return true;
+    }
+
+  private:
+    bool Mentions(const std::string& text) const {
+        return Contains(text, web_.State.CurrentKeyword);
+    }
+
+    void ReadMeta(const std::string& lowered) {
+        web_.Pump.Yield();
+        std::string text;
+        if (Contains(lowered, "keyword"))
+            text = GetMetaKeywords(lowered);
+        else if (Contains(lowered, "description"))
+            text = GetMetaDescription(lowered);
+        else
+            return;
+        if (Mentions(text)) keywordFound_ = true;
+    }
+
+    // False when no tag follows the title: its text has no end.
+    bool ReadTitle(size_t close) {
+        const size_t end = html_.find('<', close + 1);
+        if (end == std::string::npos) return false;
+        if (Mentions(html_.substr(close + 1, end - close - 1))) keywordFound_ = true;
+        return true;
+    }
+
+    // False when no "</a" follows the tag: the walk ends there.
+    bool ReadLink(const std::string& tagText, size_t close) {
+        web_.Pump.Yield();
+        const std::string link = GetTagAttribute(tagText, "href=");
+        if (!HasClosingAnchorAfter(close)) return false;
+        switch (ClassifyLink(link)) {
+            case LinkClass::Video: {
+                const std::string resolved = ResolveLink(address_, link);
+                if (resolved.empty()) break;
+                if (!web_.State.KeywordFilter || keywordFound_ || Mentions(resolved))
+                    AddVideoLink(web_, resolved);
+                break;
+            }
+            case LinkClass::Page: {
+                web_.Pump.Yield();
+                const std::string resolved = ResolveLink(address_, link);
+                if (!resolved.empty()) AddExpandLink(web_, resolved);
+                break;
+            }
+            case LinkClass::Ignored:
+                break;
+        }
+        return true;
+    }
+
+    // The next "</a" in any letter case is found once and reused while it lies ahead, so a page
+    // with many links costs one pass.
+    bool HasClosingAnchorAfter(size_t close) {
+        if (loweredPage_.empty()) loweredPage_ = webtext::ToLower(html_);
+        if (!closingAnchorKnown_ || closingAnchor_ <= close) {
+            closingAnchor_ = loweredPage_.find("</a", close + 1);
+            closingAnchorKnown_ = true;
+        }
+        return closingAnchor_ != std::string::npos;
+    }
+
+    WebContext& web_;
+    const std::string& html_;
+    const std::string address_;
+    std::string loweredPage_;
+    size_t closingAnchor_ = 0;
+    bool closingAnchorKnown_ = false;
+    bool keywordFound_ = false;
+};
+
+}  // namespace
+
+bool ParsePageHtml(WebContext& web, const std::string& html, const std::string& name) {
+    return PageWalk(web, html, name).Run();
+}
+
+}  // namespace ch

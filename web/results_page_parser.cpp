@@ -1,0 +1,111 @@
+#include "web/results_page_parser.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "web/link_lists.h"
+#include "web/link_services.h"
+#include "web/web_text.h"
+
+namespace ch {
+
+using webtext::Contains;
+
+namespace {
+
+constexpr std::ptrdiff_t kNone = -1;
+
+// The block's text with its tags removed; a plain br tag (any letter case) becomes a blank.
+std::string StripTags(const std::string& block) {
+    std::string text;
+    text.reserve(block.size());
+    size_t pos = 0;
+    while (true) {
+        const size_t open = block.find('<', pos);
+        const size_t close = open == std::string::npos ? open : block.find('>', open + 1);
+        if (close == std::string::npos) break;
+        text.append(block, pos, open - pos);
+        if (webtext::ToLower(std::string_view(block).substr(open + 1, close - open - 1)) == "br")
+            text += ' ';
+        pos = close + 1;
+    }
+    text.append(block, pos);
+    return text;
+}
+
+void ScanBlock(WebContext& web, const std::string& block, bool showStatus) {
+    const std::string text = StripTags(webtext::ReplaceAll(block, "&nbsp;", " "));
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        std::string word = text.substr(start, end - start);
+        start = end + 1;
+        if (!Contains(word, ".") || !Contains(word, "/")) continue;
+        if (!word.ends_with('/')) word += '/';
+        if (!Contains(webtext::ToLower(word), "http")) word = "http://" + word;
+        if (showStatus) web.ShowStatus(1, "Get new link ...");
+        AddSiteLink(web, word);
+    }
+}
+
+std::string Between(const std::string& html, std::ptrdiff_t after, std::ptrdiff_t before) {
+    const auto from = static_cast<size_t>(after + 1);
+    return html.substr(from, static_cast<size_t>(before) - from);
+}
+
+}  // namespace
+
+bool ParseGoogleListHtml(WebContext& web, const std::string& html) {
+    web.ShowStatus(1, "Parsing ...");
+    std::string loweredPage;
+    std::ptrdiff_t lastTable = kNone;     // ">" of the latest table tag
+    std::ptrdiff_t lastTableEnd = kNone;  // ">" of the latest end-of-table tag
+    bool tableClosed = false;
+    size_t open = html.find('<');
+    size_t close = open == std::string::npos ? open : html.find('>', open + 1);
+    while (close != std::string::npos) {
+        if (web.State.StopRequested) return false;
+        const std::string tagText =
+            webtext::TrimSpaces(std::string_view(html).substr(open + 1, close - open - 1));
+        const std::string lowered = webtext::ReplaceAll(webtext::ToLower(tagText), "&nbsp;", " ");
+        const std::string tagName = lowered.substr(0, lowered.find(' '));
+        const auto openAt = static_cast<std::ptrdiff_t>(open);
+        if (tagName == "table") {
+            if (tableClosed)
+                ScanBlock(web, Between(html, std::max(lastTable, lastTableEnd), openAt), true);
+            lastTable = static_cast<std::ptrdiff_t>(close);
+        } else if (tagName == "/table") {
+            tableClosed = true;
+            lastTableEnd = static_cast<std::ptrdiff_t>(close);
+            ScanBlock(web, webtext::TrimSpaces(Between(html, lastTable, openAt)), false);
+        } else if (tagName == "style" || tagName == "script") {
+            // Skip to the end of the closing tag; without one, nothing readable follows.
+            if (loweredPage.empty()) loweredPage = webtext::ToLower(html);
+            const std::string closing = "</" + tagName + ">";
+            const size_t found = loweredPage.find(closing, close);
+            if (found == std::string::npos) return true;
+            close = found + closing.size() - 1;
+        }
+        open = html.find('<', close);
+        close = open == std::string::npos ? open : html.find('>', open + 1);
+    }
+    return true;
+}
+
+void AddSiteLink(WebContext& web, std::string address) {
+    const std::string host = GetHostUrl(address);
+    RunState& state = web.State;
+    if (state.DeniedHosts.Contains(host)) return;
+    if (Contains(address, "///")) return;
+    address = CutAtFirstEmbeddedAddress(address);
+    web.Pump.Yield();
+    if (state.SiteLinkCount() < 1) {
+        state.SiteLinks.Append(address);
+        web.View.SetPanelText(1, address);
+        return;
+    }
+    if (!state.SiteLinks.Contains(address)) state.SiteLinks.Append(address);
+}
+
+}  // namespace ch

@@ -1,0 +1,60 @@
+#include "web/video_file_names.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+#include "web/web_text.h"
+
+namespace ch {
+
+namespace {
+
+// FNV-1a: the same name always gets the same short form, on every platform.
+std::string HashText(const std::string& text) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const unsigned char c : text) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    return digits;
+}
+
+// Extensions longer than this are treated as part of the name when shortening.
+constexpr size_t kMaxKeptExtension = 16;
+
+std::string Shorten(const std::string& name) {
+    if (name.size() <= kMaxFileNameBytes) return name;
+    std::string extension;
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && name.size() - dot <= kMaxKeptExtension)
+        extension = name.substr(dot);
+    const std::string tail = "~" + HashText(name) + extension;
+    return name.substr(0, kMaxFileNameBytes - tail.size()) + tail;
+}
+
+}  // namespace
+
+std::optional<std::string> SafeFileName(const std::string& text) {
+    std::string name = webtext::ReplaceAll(text, "://", "^");
+    // A NUL would cut the name short where the file system reads it.
+    std::replace_if(
+        name.begin(), name.end(),
+        [](char c) { return c == '/' || c == ':' || c == '\\' || c == '\0'; }, '^');
+    if (name.empty() || name == "." || name == "..") return std::nullopt;
+    return Shorten(name);
+}
+
+std::optional<std::string> VideoFileName(const std::string& address) {
+    return SafeFileName(address);
+}
+
+std::optional<std::string> KeywordFolderName(const std::string& keyword) {
+    std::string name = keyword;
+    std::replace(name.begin(), name.end(), ' ', '_');
+    return SafeFileName(name);
+}
+
+}  // namespace ch

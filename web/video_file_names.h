@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace ch {
+
+// The longest file name the file system accepts, in bytes.
+inline constexpr size_t kMaxFileNameBytes = 255;
+
+// A file name that stays inside its folder: "://", "/", ":" and "\" become "^" (so
+// http://site/clips/a.avi is saved as http^site^clips^a.avi), names longer than 255 bytes are
+// shortened to a prefix and a hash of the whole name, keeping the extension. Empty, "." and ".."
+// are refused.
+std::optional<std::string> SafeFileName(const std::string& text);
+
+// The file name of a saved video, from its address.
+std::optional<std::string> VideoFileName(const std::string& address);
+
+// The name of a keyword's download folder: blanks become "_", then as SafeFileName.
+std::optional<std::string> KeywordFolderName(const std::string& keyword);
+
+}  // namespace ch

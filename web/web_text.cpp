@@ -1,0 +1,51 @@
+#include "web/web_text.h"
+
+namespace ch::webtext {
+
+namespace {
+char LowerChar(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+}  // namespace
+
+std::string ToLower(std::string_view text) {
+    std::string lowered(text);
+    for (char& c : lowered) c = LowerChar(c);
+    return lowered;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (LowerChar(text[i]) != LowerChar(prefix[i])) return false;
+    return true;
+}
+
+std::string TrimSpaces(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+    if (from.empty()) return std::string(text);
+    std::string result;
+    result.reserve(text.size());
+    size_t pos = 0;
+    while (true) {
+        const size_t found = text.find(from, pos);
+        if (found == std::string_view::npos) break;
+        result.append(text.substr(pos, found - pos));
+        result.append(to);
+        pos = found + from.size();
+    }
+    result.append(text.substr(pos));
+    return result;
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+}  // namespace ch::webtext
