@@ -1,8 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds ClipHarvester and starts it.
+# Installs what is missing, builds ClipHarvester and starts it: the tray program when there is a
+# display, otherwise (or with "demo") a whole harvest against the simulated web on this machine.
+#
+#   tools/start.sh          the tray program, or the demo without a display
+#   tools/start.sh demo     the demo
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
 ch_install_deps
 ch_build
-echo "Built. The program will start here once it exists."
+if [ "${1:-}" = demo ] || [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    exec tools/demo.sh build
+fi
+if [ ! -x build/app/tray/clipharvester ]; then
+    echo "The tray program is not built yet; showing the demo instead."
+    exec tools/demo.sh build
+fi
+exec build/app/tray/clipharvester
