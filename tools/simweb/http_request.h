@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ch::simweb {
+
+struct RequestHead {
+    std::string method;
+    std::string url;  // absolute: taken from a proxy-form request line, or built from Host
+};
+
+// Reads a request head (request line and header lines, without the closing blank line). Answers
+// nothing for a head that is not HTTP/1.x or names no host.
+std::optional<RequestHead> ParseRequestHead(std::string_view head);
+
+}  // namespace ch::simweb

@@ -1,0 +1,128 @@
+#include "tools/simweb/scenario_text.h"
+
+#include <charconv>
+#include <sstream>
+#include <vector>
+
+namespace ch::simweb {
+
+namespace {
+
+std::vector<std::string> Words(const std::string& line) {
+    std::istringstream stream(line);
+    std::vector<std::string> words;
+    for (std::string word; stream >> word;) words.push_back(word);
+    return words;
+}
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+class LineReader {
+  public:
+    explicit LineReader(std::istream& in) : in_(in) {}
+    bool Next(std::string& line) {
+        if (!std::getline(in_, line)) return false;
+        ++number_;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return true;
+    }
+    [[noreturn]] void Fail(const std::string& what) const {
+        throw ScenarioError("line " + std::to_string(number_) + ": " + what);
+    }
+    std::int64_t Number(const std::string& text, std::int64_t min, std::int64_t max) const {
+        std::int64_t value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
+            Fail("not a number from " + std::to_string(min) + " to " + std::to_string(max) + ": " +
+                 text);
+        return value;
+    }
+
+  private:
+    std::istream& in_;
+    int number_ = 0;
+};
+
+constexpr std::int64_t kMaxSize = std::int64_t{1} << 40;
+
+void ParseVideo(const std::vector<std::string>& words, Scenario& scenario,
+                const LineReader& reader) {
+    if (words.size() < 3) reader.Fail("video needs an address and a size");
+    Response& video = scenario.Set(words[1], Video(reader.Number(words[2], 0, kMaxSize)));
+    for (std::size_t i = 3; i < words.size(); ++i) {
+        const std::string& option = words[i];
+        if (option == "nolength")
+            video.announceLength = false;
+        else if (option.starts_with("announce="))
+            video.announcedLength = reader.Number(option.substr(9), 0, kMaxSize);
+        else if (option.starts_with("stall="))
+            video.stallAfter = reader.Number(option.substr(6), 0, kMaxSize);
+        else
+            reader.Fail("unknown video option: " + option);
+    }
+}
+
+void ParseResults(const std::string& line, Scenario& scenario, const LineReader& reader) {
+    const auto bar = line.find('|');
+    if (bar == std::string::npos) reader.Fail("results needs \"|\" before the addresses");
+    const std::string query = Trim(line.substr(7, bar - 7));  // after "results"
+    if (query.empty()) reader.Fail("results needs a query");
+    scenario.SetResults(query, Words(line.substr(bar + 1)));
+}
+
+std::string ReadHtmlBlock(LineReader& reader) {
+    std::string html;
+    for (std::string line; reader.Next(line);) {
+        if (line == ".") return html;
+        html += line + "\n";
+    }
+    reader.Fail("html block without its closing \".\"");
+}
+
+}  // namespace
+
+Scenario ParseScenario(std::istream& in) {
+    Scenario scenario;
+    LineReader reader(in);
+    for (std::string line; reader.Next(line);) {
+        const std::vector<std::string> words = Words(line);
+        if (words.empty() || words[0].starts_with("#")) continue;
+        const std::string& kind = words[0];
+        if (kind == "results") {
+            ParseResults(Trim(line), scenario, reader);
+            continue;
+        }
+        if (words.size() < 2) reader.Fail(kind + " needs an address");
+        const std::string& url = words[1];
+        if (kind == "page") {
+            scenario.SetLinkPage(url, {words.begin() + 2, words.end()});
+        } else if (kind == "html") {
+            if (words.size() != 2) reader.Fail("html takes only an address");
+            scenario.Set(url, Page(ReadHtmlBlock(reader)));
+        } else if (kind == "video") {
+            ParseVideo(words, scenario, reader);
+        } else if (kind == "redirect") {
+            if (words.size() < 3 || words.size() > 4)
+                reader.Fail("redirect needs URL TARGET [CODE]");
+            const int code =
+                words.size() == 4 ? static_cast<int>(reader.Number(words[3], 300, 399)) : 302;
+            scenario.Set(url, Redirect(words[2], code));
+        } else if (kind == "status") {
+            if (words.size() != 3) reader.Fail("status needs URL CODE");
+            scenario.Set(url, Status(static_cast<int>(reader.Number(words[2], 100, 599))));
+        } else if (kind == "stall") {
+            if (words.size() != 2) reader.Fail("stall takes only an address");
+            scenario.Set(url, Page("<html></html>\n")).stallAfter = 0;
+        } else {
+            reader.Fail("unknown entry: " + kind);
+        }
+    }
+    return scenario;
+}
+
+}  // namespace ch::simweb

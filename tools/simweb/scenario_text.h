@@ -1,0 +1,29 @@
+#pragma once
+
+#include <istream>
+#include <stdexcept>
+#include <string>
+
+#include "tools/simweb/scenario.h"
+
+namespace ch::simweb {
+
+class ScenarioError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads a scenario from its text form, one address per line:
+//   # a comment (blank lines are skipped too)
+//   page URL [LINK ...]                       an index page linking to each LINK
+//   html URL                                  the lines up to one holding only "." are the page
+//   video URL SIZE [nolength] [announce=N] [stall=N]
+//   redirect URL TARGET [CODE]                CODE defaults to 302
+//   status URL CODE                           an error page, e.g. 404 or 500
+//   stall URL                                 the headers of a page, then nothing
+//   results QUERY | ADDRESS ...               QUERY "*" stands for every other query
+// announce=N announces N bytes whatever the true size; stall=N sends N body bytes, then nothing.
+// Throws ScenarioError naming the line of the first mistake.
+Scenario ParseScenario(std::istream& in);
+
+}  // namespace ch::simweb

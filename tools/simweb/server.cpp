@@ -1,0 +1,313 @@
+#include "tools/simweb/server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <list>
+#include <system_error>
+
+#include "tools/simweb/generated_body.h"
+#include "tools/simweb/http_request.h"
+
+namespace ch::simweb {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr std::size_t kMaxHeadBytes = 64 * 1024;
+constexpr std::int64_t kChunkBytes = 64 * 1024;
+
+std::system_error SystemError(const char* what) {
+    return std::system_error(errno, std::generic_category(), what);
+}
+
+const char* ReasonPhrase(int status) {
+    switch (status) {
+        case 200:
+            return "OK";
+        case 301:
+            return "Moved Permanently";
+        case 302:
+            return "Found";
+        case 303:
+            return "See Other";
+        case 307:
+            return "Temporary Redirect";
+        case 308:
+            return "Permanent Redirect";
+        case 400:
+            return "Bad Request";
+        case 403:
+            return "Forbidden";
+        case 404:
+            return "Not Found";
+        case 405:
+            return "Method Not Allowed";
+        case 500:
+            return "Internal Server Error";
+        case 503:
+            return "Service Unavailable";
+        default:
+            return "Status";
+    }
+}
+
+std::string HeadOf(const Response& response) {
+    std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " +
+                       ReasonPhrase(response.status) + "\r\nContent-Type: " + response.contentType +
+                       "\r\n";
+    if (response.announceLength) {
+        const std::int64_t length =
+            response.announcedLength >= 0 ? response.announcedLength : response.BodySize();
+        head += "Content-Length: " + std::to_string(length) + "\r\n";
+    }
+    if (!response.location.empty()) head += "Location: " + response.location + "\r\n";
+    head += "Connection: close\r\n\r\n";
+    return head;
+}
+
+struct Connection {
+    enum class Phase { Reading, Waiting, Writing, Stalled };
+
+    int fd = -1;
+    Phase phase = Phase::Reading;
+    std::string in;
+    SteadyClock::time_point due;
+    std::string url;
+    Response response;
+    bool sendBody = true;
+    std::string out;
+    std::size_t outSent = 0;
+    std::int64_t bodyQueued = 0;
+
+    std::int64_t BodyLimit() const {
+        if (!sendBody) return 0;
+        const std::int64_t size = response.BodySize();
+        return response.stallAfter >= 0 ? std::min(response.stallAfter, size) : size;
+    }
+};
+
+}  // namespace
+
+// The poll loop of the server's thread: one state machine per connection.
+class Server::Loop {
+  public:
+    explicit Loop(Server& server) : server_(server) {}
+
+    void Run() {
+        for (;;) {
+            std::vector<pollfd> fds{{server_.wakeFds_[0], POLLIN, 0},
+                                    {server_.listenFd_, POLLIN, 0}};
+            for (const auto& c : connections_) fds.push_back({c.fd, EventsOf(c), 0});
+            if (poll(fds.data(), fds.size(), TimeoutMs()) < 0 && errno != EINTR) break;
+            if (fds[0].revents != 0) break;
+            if (fds[1].revents & POLLIN) Accept();
+            auto entry = fds.begin() + 2;
+            for (auto c = connections_.begin(); c != connections_.end(); ++entry) {
+                const bool keep = Serve(*c, entry->revents);
+                c = keep ? std::next(c) : Close(c);
+            }
+        }
+        while (!connections_.empty()) Close(connections_.begin());
+    }
+
+  private:
+    static short EventsOf(const Connection& c) {
+        switch (c.phase) {
+            case Connection::Phase::Reading:
+            case Connection::Phase::Stalled:
+                return POLLIN;
+            case Connection::Phase::Writing:
+                return POLLOUT;
+            case Connection::Phase::Waiting:
+                return 0;
+        }
+        return 0;
+    }
+
+    int TimeoutMs() const {
+        int timeout = -1;
+        const auto now = SteadyClock::now();
+        for (const auto& c : connections_) {
+            if (c.phase != Connection::Phase::Waiting) continue;
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(c.due - now).count();
+            const int ms = static_cast<int>(std::max<long long>(0, left));
+            timeout = timeout < 0 ? ms : std::min(timeout, ms);
+        }
+        return timeout;
+    }
+
+    void Accept() {
+        for (;;) {
+            const int fd =
+                accept4(server_.listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd < 0) return;
+            connections_.emplace_back().fd = fd;
+            ++server_.openConnections_;
+        }
+    }
+
+    std::list<Connection>::iterator Close(std::list<Connection>::iterator c) {
+        shutdown(c->fd, SHUT_RDWR);
+        close(c->fd);
+        --server_.openConnections_;
+        return connections_.erase(c);
+    }
+
+    // Returns false when the connection is done with.
+    bool Serve(Connection& c, short revents) {
+        if (revents & (POLLERR | POLLNVAL)) return false;
+        switch (c.phase) {
+            case Connection::Phase::Reading:
+                return (revents & (POLLIN | POLLHUP)) ? ReadHead(c) : true;
+            case Connection::Phase::Waiting:
+                if (SteadyClock::now() >= c.due) c.phase = Connection::Phase::Writing;
+                return !(revents & POLLHUP);
+            case Connection::Phase::Writing:
+                return (revents & (POLLOUT | POLLHUP)) ? Write(c) : true;
+            case Connection::Phase::Stalled:
+                return (revents & (POLLIN | POLLHUP)) ? Drain(c) : true;
+        }
+        return false;
+    }
+
+    bool ReadHead(Connection& c) {
+        char buffer[4096];
+        const ssize_t got = recv(c.fd, buffer, sizeof buffer, 0);
+        if (got == 0) return false;
+        if (got < 0) return errno == EAGAIN || errno == EINTR;
+        c.in.append(buffer, static_cast<std::size_t>(got));
+        const auto end = c.in.find("\r\n\r\n");
+        if (end == std::string::npos) {
+            if (c.in.size() > kMaxHeadBytes) Answer(c, "?", Status(400), false);
+            return true;
+        }
+        const auto request = ParseRequestHead(std::string_view(c.in).substr(0, end));
+        if (!request) {
+            Answer(c, "?", Status(400), false);
+            return true;
+        }
+        c.url = CanonicalUrl(request->url);
+        server_.Record(c.url);
+        const bool known = request->method == "GET" || request->method == "HEAD";
+        Answer(c, request->method + " " + c.url,
+               known ? server_.scenario_.Answer(c.url) : Status(405), request->method == "GET");
+        return true;
+    }
+
+    void Answer(Connection& c, const std::string& what, Response response, bool sendBody) {
+        if (server_.options_.log)
+            server_.options_.log(what + " " + std::to_string(response.status));
+        c.out = HeadOf(response);
+        c.response = std::move(response);
+        c.sendBody = sendBody;
+        c.phase = Connection::Phase::Waiting;
+        c.due = SteadyClock::now() + std::chrono::milliseconds(server_.options_.delayMs);
+    }
+
+    bool Write(Connection& c) {
+        for (;;) {
+            if (c.outSent == c.out.size() && !QueueBody(c)) {
+                if (c.response.stallAfter < 0 || !c.sendBody) return false;
+                c.phase = Connection::Phase::Stalled;
+                return true;
+            }
+            const ssize_t sent =
+                send(c.fd, c.out.data() + c.outSent, c.out.size() - c.outSent, MSG_NOSIGNAL);
+            if (sent < 0) return errno == EAGAIN || errno == EINTR;
+            c.outSent += static_cast<std::size_t>(sent);
+        }
+    }
+
+    // Puts the next piece of the body in the send buffer; false when there is none.
+    static bool QueueBody(Connection& c) {
+        const std::int64_t count = std::min(kChunkBytes, c.BodyLimit() - c.bodyQueued);
+        if (count <= 0) return false;
+        c.out = c.response.generatedSize >= 0
+                    ? GeneratedBytes(c.url, c.bodyQueued, count)
+                    : c.response.body.substr(static_cast<std::size_t>(c.bodyQueued),
+                                             static_cast<std::size_t>(count));
+        c.outSent = 0;
+        c.bodyQueued += count;
+        return true;
+    }
+
+    // A stalled answer keeps its connection until the client gives up.
+    static bool Drain(Connection& c) {
+        char buffer[4096];
+        const ssize_t got = recv(c.fd, buffer, sizeof buffer, 0);
+        return got > 0 || (got < 0 && (errno == EAGAIN || errno == EINTR));
+    }
+
+    Server& server_;
+    std::list<Connection> connections_;
+};
+
+Server::Server(Scenario scenario, ServerOptions options)
+    : scenario_(std::move(scenario)), options_(std::move(options)) {}
+
+Server::~Server() {
+    Stop();
+}
+
+std::uint16_t Server::Start(std::uint16_t port) {
+    if (thread_.joinable()) return port_;
+    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (listenFd_ < 0) throw SystemError("socket");
+    const int on = 1;
+    setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listenFd_, SOMAXCONN) != 0 ||
+        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        pipe2(wakeFds_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        const auto error = SystemError("listen on 127.0.0.1");
+        Stop();
+        throw error;
+    }
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { Loop(*this).Run(); });
+    return port_;
+}
+
+void Server::Stop() {
+    if (thread_.joinable()) {
+        const char wake = 1;
+        (void)!write(wakeFds_[1], &wake, 1);
+        thread_.join();
+    }
+    for (int* fd : {&listenFd_, &wakeFds_[0], &wakeFds_[1]}) {
+        if (*fd >= 0) close(*fd);
+        *fd = -1;
+    }
+}
+
+void Server::Record(const std::string& url) {
+    std::lock_guard lock(mutex_);
+    requests_.push_back(url);
+}
+
+std::vector<std::string> Server::Requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+std::size_t Server::RequestCount(std::string_view url) const {
+    const std::string canonical = CanonicalUrl(url);
+    std::lock_guard lock(mutex_);
+    return static_cast<std::size_t>(std::count(requests_.begin(), requests_.end(), canonical));
+}
+
+}  // namespace ch::simweb

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "tools/simweb/scenario.h"
+
+namespace ch::simweb {
+
+struct ServerOptions {
+    int delayMs = 0;  // waited before every answer
+    // Called from the server's thread with one line per request: method, address, status.
+    std::function<void(const std::string&)> log;
+};
+
+// An HTTP/1.1 server on 127.0.0.1 that answers every request, in proxy form or not, for any host
+// from its scenario. It serves on a thread of its own, so it runs inside a test that drives a Qt
+// event loop as well as in the standalone program. Every answer closes its connection.
+class Server {
+  public:
+    explicit Server(Scenario scenario, ServerOptions options = {});
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    // Listens on the port (0 picks a free one) and starts serving; returns the port.
+    // Throws std::system_error when the port cannot be had.
+    std::uint16_t Start(std::uint16_t port = 0);
+    // Closes every connection and the listening socket; returns when the thread has ended.
+    void Stop();
+
+    std::uint16_t Port() const { return port_; }
+    // Every address asked for, in its canonical form, in the order the requests arrived.
+    std::vector<std::string> Requests() const;
+    std::size_t RequestCount(std::string_view url) const;
+    // Connections accepted and not yet closed (a stalled answer keeps its connection open).
+    int OpenConnections() const { return openConnections_.load(); }
+
+  private:
+    class Loop;
+    void Record(const std::string& url);
+
+    const Scenario scenario_;
+    const ServerOptions options_;
+    std::uint16_t port_ = 0;
+    int listenFd_ = -1;
+    int wakeFds_[2] = {-1, -1};
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    std::vector<std::string> requests_;
+    std::atomic<int> openConnections_{0};
+};
+
+}  // namespace ch::simweb
