@@ -1,0 +1,46 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "netstat/interface_table.h"
+
+namespace ch {
+
+// The interface table of a Linux machine: every interface of /proc/net/dev, loopback included,
+// with its counters cut to 32 bits as the platform's table gives them, and index, type, MTU,
+// speed, status and hardware address from /sys/class/net/<name>/.
+//
+// It is read a hundred times a second for the whole life of the program, so /proc/net/dev stays
+// open and is re-read with pread, and the slowly changing /sys attributes are read again only
+// when the set of interfaces changes or attributeMaxAge has passed.
+class LinuxInterfaceTable : public InterfaceTable {
+  public:
+    explicit LinuxInterfaceTable(
+        std::filesystem::path procNetDev = "/proc/net/dev",
+        std::filesystem::path sysClassNet = "/sys/class/net",
+        std::chrono::steady_clock::duration attributeMaxAge = std::chrono::seconds(1));
+    ~LinuxInterfaceTable() override;
+    LinuxInterfaceTable(const LinuxInterfaceTable&) = delete;
+    LinuxInterfaceTable& operator=(const LinuxInterfaceTable&) = delete;
+
+    TableStatus Read(std::vector<InterfaceRow>& rows) override;
+
+  private:
+    bool ReadCounterText();
+    void RefreshAttributesIfStale(const std::vector<std::string>& names);
+    InterfaceRow AttributesOf(const std::string& name) const;
+
+    int fd_ = -1;
+    std::filesystem::path sysClassNet_;
+    std::chrono::steady_clock::duration attributeMaxAge_;
+    std::string text_;
+    std::vector<std::string> attributeNames_;
+    std::map<std::string, InterfaceRow> attributes_;
+    std::chrono::steady_clock::time_point attributesReadAt_{};
+};
+
+}  // namespace ch
