@@ -97,6 +97,11 @@ struct RunState {
     int DeniedHostCount() const { return DeniedHosts.Count(); }
 
     StallSnapshotValues StallSnapshot;
+
+    // True from the moment a run has loaded its pending site and video lists until its end
+    // sequence has written them back: only then do SiteLinks and VideoLinks hold unfinished work
+    // that the list files do not (see SaveUnfinishedWork).
+    bool WorkListsLoaded = false;
 };
 
 }  // namespace ch

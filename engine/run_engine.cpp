@@ -1,0 +1,164 @@
+#include "engine/run_engine.h"
+
+#include <exception>
+
+#include "engine/crawl.h"
+#include "engine/engine_session.h"
+#include "engine/product.h"
+#include "engine/query_step.h"
+#include "engine/search_step.h"
+#include "engine/unfinished_work.h"
+#include "engine/video_reorder.h"
+
+namespace ch {
+namespace {
+
+void BeginRun(RunState& state) {
+    state.EngineRunning = true;
+    state.VideosQueued = 0;
+    state.ExpandPagesStarted = 0;
+    // Downloads cancelled by an earlier run were saved by that run.
+    state.SlotsCancelled = 0;
+    state.CancelledVideoNames.clear();
+    state.WorkListsLoaded = false;
+}
+
+void FetchSeedPages(EngineSession& session) {
+    RunState& state = session.State;
+    double lastStart = session.Now();
+    while (true) {
+        bool started = false;
+        if (state.PageBatchNext < state.PageBatchCount()) {
+            session.Yield();
+            const std::string address = state.PageBatch[static_cast<size_t>(state.PageBatchNext)];
+            session.Ports.Control.BeginHtmlDownload(address, "L" + address);
+            ++state.PageBatchNext;
+            ++state.ListFetchesPending;
+            lastStart = session.Now();
+            started = true;
+        }
+        session.EndPass(started);
+        if (state.ListFetchesPending < 1) return;
+        if (state.StopRequested || session.Now() - lastStart > kPageTimeoutSeconds) {
+            session.Ports.Control.CancelHtmlDownload();
+            return;
+        }
+    }
+}
+
+// The pending site and video lists become this run's work; the video list is reordered and
+// written back in its new order.
+void LoadPendingWork(EngineSession& session) {
+    RunState& state = session.State;
+    state.SiteLinks.Clear();
+    state.SiteLinkNext = 0;
+    for (auto& site : session.ReadList(ListSuffix::PendingSites).Entries)
+        state.SiteLinks.Append(std::move(site));
+    ListFileRead videos = session.ReadList(ListSuffix::PendingVideos);
+    if (videos.State == ListFileState::Read) {
+        for (auto& video : videos.Entries) {
+            state.VideoLinks.Append(std::move(video));
+            ++state.VideosQueued;
+        }
+        ReorderPendingVideos(session);
+        session.WriteList(ListSuffix::PendingVideos, state.VideoLinks.Items());
+    }
+    state.WorkListsLoaded = true;
+}
+
+void StartCrawl(EngineSession& session) {
+    session.Panel(3, std::to_string(session.State.VideosQueued));
+    if (session.State.SearchWindowShown) session.Ports.View.SetButtonEnabled(true);
+    session.Ports.Watch.SetAlarmEnabled(true);
+}
+
+void ShowMessage(EngineSession& session, const std::string& text) {
+    session.Ports.Messages.Show(text, kProductTitle, MessageIcon::Exclamation);
+}
+
+RunEnd AnnounceEnd(EngineSession& session, CrawlEnd end) {
+    if (end == CrawlEnd::Completed) {
+        ShowMessage(session, "Video search engine has downloaded all your favourite videos !");
+        return RunEnd::Completed;
+    }
+    session.Status("Canceling...");
+    ShowMessage(session, end == CrawlEnd::NetworkLost ? "You are not on the internet !"
+                                                      : "You have pressed stop button !");
+    session.Ports.Control.CancelHtmlDownload();
+    session.Ports.Control.CancelResDownload();
+    return end == CrawlEnd::NetworkLost ? RunEnd::NetworkLost : RunEnd::Stopped;
+}
+
+void RestoreWindow(EngineSession& session, const std::string& statusLine) {
+    if (!session.State.SearchWindowShown) return;
+    session.Status(statusLine);
+    session.Panel(2, "Links");
+    session.Panel(3, "Videos");
+    for (int panel = 4; panel < 4 + kSlotCount; ++panel) session.Panel(panel, "");
+    session.Ports.View.SetButtonCaption("&search");
+    session.Ports.View.SetButtonEnabled(true);
+}
+
+std::string FailureLine(const std::string& failure) {
+    return "Search failed: " + failure;
+}
+
+RunOutcome EndSequence(EngineSession& session, RunEnd end) {
+    RunState& state = session.State;
+    state.EngineRunning = false;
+    const std::string failure = WriteUnfinishedWork(state);
+    state.WorkListsLoaded = false;
+    session.Ports.Watch.SetAlarmEnabled(false);
+    if (!failure.empty()) {
+        RestoreWindow(session, FailureLine(failure));
+        return {RunEnd::Failed, failure};
+    }
+    RestoreWindow(session, "Video search engine ended at " + session.Ports.Time.TimeOfDayText());
+    return {end, {}};
+}
+
+// Each clean-up step is attempted even when an earlier one fails.
+template <typename Step>
+void Attempt(Step step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+RunOutcome EndAfterFailure(EngineSession& session, const std::string& failure) {
+    RunState& state = session.State;
+    Attempt([&] { session.Ports.Control.CancelHtmlDownload(); });
+    Attempt([&] { session.Ports.Control.CancelResDownload(); });
+    state.EngineRunning = false;
+    state.WorkListsLoaded = false;
+    Attempt([&] { session.Ports.Watch.SetAlarmEnabled(false); });
+    Attempt([&] { RestoreWindow(session, FailureLine(failure)); });
+    return {RunEnd::Failed, failure};
+}
+
+}  // namespace
+
+RunOutcome RunEngine(RunState& state, EnginePorts& ports) {
+    EngineSession session(state, ports);
+    try {
+        BeginRun(state);
+        FetchSeedPages(session);
+        RunQueryStep(session);
+        if (state.PageBatchCount() >= 1) RunSearchStep(session);
+        session.Status("All predefined parameters have been processed ");
+        LoadPendingWork(session);
+        StartCrawl(session);
+        const RunEnd end = AnnounceEnd(session, RunCrawl(session));
+        return EndSequence(session, end);
+    } catch (const std::exception& error) {
+        return EndAfterFailure(session, error.what());
+    }
+}
+
+bool SaveUnfinishedWork(RunState& state) {
+    if (!state.WorkListsLoaded) return true;
+    return WriteUnfinishedWork(state).empty();
+}
+
+}  // namespace ch

@@ -1,0 +1,51 @@
+#include "engine/unfinished_work.h"
+
+#include "engine/denied_list.h"
+#include "engine/list_files.h"
+#include "engine/site_form.h"
+
+namespace ch {
+namespace {
+
+void KeepIfAllowed(std::string address, const RunState& state, std::vector<std::string>& kept) {
+    if (!IsDeniedSite(address, state.DeniedHosts)) kept.push_back(std::move(address));
+}
+
+std::vector<std::string> PendingSites(const RunState& state) {
+    // The last site started may not be finished, so it is visited again.
+    const int from = state.SiteLinkNext >= 1 ? state.SiteLinkNext - 1 : 0;
+    std::vector<std::string> sites;
+    for (int i = from; i < state.SiteLinkCount(); ++i)
+        KeepIfAllowed(state.SiteLinks[i], state, sites);
+    return sites;
+}
+
+std::vector<std::string> PendingVideos(const RunState& state) {
+    std::vector<std::string> videos;
+    auto requeue = [&](const std::string& name) {
+        if (name.size() > 1 && name[0] == 'V') KeepIfAllowed(name.substr(1), state, videos);
+    };
+    for (const auto& name : state.CancelledVideoNames) requeue(name);
+    for (const auto& name : state.SlotNames) requeue(name);
+    for (int i = state.VideoLinkNext; i < state.VideoLinkCount(); ++i)
+        KeepIfAllowed(state.VideoLinks[i], state, videos);
+    return videos;
+}
+
+}  // namespace
+
+std::string WriteUnfinishedWork(const RunState& state) {
+    std::string failure;
+    auto write = [&](std::string_view suffix, const std::vector<std::string>& entries) {
+        const auto path = KeywordListPath(state.ProgramFolder, state.CurrentKeyword, suffix);
+        if (!WriteListFile(path, entries) && failure.empty())
+            failure = "cannot write list file " + path.string();
+    };
+    write(ListSuffix::PendingSites, PendingSites(state));
+    write(ListSuffix::PendingVideos, PendingVideos(state));
+    if (!SaveDeniedList(state) && failure.empty())
+        failure = "cannot write list file " + DeniedListPath(state.ProgramFolder).string();
+    return failure;
+}
+
+}  // namespace ch
