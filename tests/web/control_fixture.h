@@ -1,0 +1,81 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/run_state.h"
+#include "fake_download_service.h"
+#include "fake_ports.h"
+#include "temp_folder.h"
+#include "web/ocx_parse_web.h"
+
+namespace ch::testing {
+
+// The download control over a fake service, with the engine's side of each start done by hand.
+struct ControlFixture {
+    TempFolder downloads;
+    RunState state;
+    FakeDownloadService service;
+    RecordingView view;
+    FakeClock clock;
+    FakePump pump;
+    ocxParseWeb control{state, service, view, clock, pump};
+
+    ControlFixture() {
+        state.SearchWindowShown = true;
+        state.DownloadFolder = downloads.Path().string();
+        state.CurrentKeyword = "funny clips";
+    }
+
+    std::filesystem::path KeywordFolder() const { return downloads.Path() / "funny_clips"; }
+
+    // Starts a page fetch the way the engine does: the call, then the counter.
+    void StartPage(const std::string& name) {
+        control.BeginHtmlDownload(name.size() > 1 ? name.substr(1) : "http://www.google.com/",
+                                  name);
+        switch (name.front()) {
+            case 'L':
+                ++state.ListFetchesPending;
+                break;
+            case 'G':
+                ++state.ResultPagesPending;
+                break;
+            case 'R':
+                ++state.SitePagesPending;
+                break;
+            case 'E':
+                ++state.ExpandPagesPending;
+                break;
+            default:
+                break;
+        }
+    }
+
+    // Fills a slot and starts its video the way the engine does; returns the download name.
+    std::string StartVideo(int slot, const std::string& address) {
+        const std::string name = "V" + address;
+        state.SlotProgressTimes[slot] = std::to_string(clock.now);
+        state.SlotNames[slot] = name;
+        ++state.VideosQueued;
+        control.BeginResDownload(address, name);
+        ++state.VideoDownloadsActive;
+        return name;
+    }
+
+    std::filesystem::path BodyFileOf(const std::string& name) const {
+        const FakeDownloadService::Read* read = service.Find(name);
+        return read ? read->bodyFile : std::filesystem::path();
+    }
+
+    // Every file below the download folder, relative to it.
+    std::vector<std::string> FilesWritten() const {
+        std::vector<std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(downloads.Path()))
+            if (entry.is_regular_file())
+                files.push_back(entry.path().lexically_relative(downloads.Path()).string());
+        return files;
+    }
+};
+
+}  // namespace ch::testing
