@@ -1,0 +1,183 @@
+#include "ui/search/frm_resource.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/search_preparation.h"
+#include "settings/settings_store.h"
+#include "ui/search/ocx_resource.h"
+#include "ui/search/status_panel.h"
+#include "ui/search/twips.h"
+
+namespace ch {
+namespace {
+
+const QString kSearchCaption = QStringLiteral("&Search");
+const QString kStopCaption = QStringLiteral("&Stop");
+
+struct PanelDesign {
+    const char* text;
+    int width;  // hundredths of a millimetre; the panels share the window's width in proportion
+};
+
+constexpr std::array<PanelDesign, frmResource::kPanelCount> kPanels{{{"Waiting ...", 3704},
+                                                                     {"Links", 1191},
+                                                                     {"Videos", 1191},
+                                                                     {"", 1191},
+                                                                     {"", 1191},
+                                                                     {"", 1191},
+                                                                     {"", 1191},
+                                                                     {"", 1191},
+                                                                     {"0 Kbps", 1693}}};
+
+constexpr int kClientWidth = 7965;
+constexpr int kClientHeight = 945;
+
+bool FolderExists(const std::string& folder) {
+    std::error_code error;
+    return std::filesystem::is_directory(folder, error);
+}
+
+}  // namespace
+
+frmResource::frmResource(RunState& state, Registry& registry, Clock& clock, SearchWindowHost& host,
+                         QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      state_(state),
+      registry_(registry),
+      clock_(clock),
+      host_(host) {
+    setObjectName(QStringLiteral("frmResource"));
+    setWindowTitle(QStringLiteral("Video Search Engine"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* client = new QWidget(this);
+    client->setAutoFillBackground(true);
+    QPalette black = client->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    client->setPalette(black);
+    setCentralWidget(client);
+
+    keywordSelector_ = new ocxResource(state_, registry_, client);
+    cmdGrabNow = new QPushButton(kSearchCaption, client);
+    cmdGrabNow->setObjectName(QStringLiteral("cmdGrabNow"));
+    cmdGrabNow->setGeometry(TwipsToPixels(6600), TwipsToPixels(120), TwipsToPixels(1215),
+                            keywordSelector_->height() - 2 * TwipsToPixels(120));
+    connect(cmdGrabNow, &QPushButton::clicked, this, &frmResource::cmdGrabNow_Click);
+
+    BuildMenus();
+    BuildStatusBar();
+    const int statusHeight = sbThumbViewStatus->sizeHint().height();
+    client->setFixedSize(
+        TwipsToPixels(kClientWidth),
+        std::max(TwipsToPixels(kClientHeight) - statusHeight, keywordSelector_->height()));
+    setFixedSize(sizeHint());
+
+    Form_Load();
+}
+
+void frmResource::BuildMenus() {
+    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    QAction* mnuHide =
+        mnuFile->addAction(QStringLiteral("H&ide"), this, &frmResource::mnuHide_Click);
+    mnuHide->setObjectName(QStringLiteral("mnuHide"));
+
+    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    QAction* mnuContent = mnuHelp->addAction(QStringLiteral("Help &Content"), this,
+                                             [this] { host_.ShowHelpModal(); });
+    mnuContent->setObjectName(QStringLiteral("mnuContent"));
+    mnuHelp->addSeparator();
+    QAction* mnuAbout =
+        mnuHelp->addAction(QStringLiteral("&About"), this, [this] { host_.ShowAboutModal(); });
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+}
+
+void frmResource::BuildStatusBar() {
+    sbThumbViewStatus = statusBar();
+    sbThumbViewStatus->setObjectName(QStringLiteral("sbThumbViewStatus"));
+    sbThumbViewStatus->setSizeGripEnabled(false);
+    auto* row = new StatusPanelRow(sbThumbViewStatus);
+    for (size_t i = 0; i < kPanels.size(); ++i) {
+        panels_[i] = row->AddPanel(QString::fromLatin1(kPanels[i].text), kPanels[i].width);
+        panels_[i]->setObjectName(QStringLiteral("panel%1").arg(i + 1));
+    }
+    sbThumbViewStatus->addWidget(row, 1);
+}
+
+void frmResource::SetPanelText(int panel, const std::string& text) {
+    if (panel < 1 || panel > kPanelCount) return;
+    panels_[static_cast<size_t>(panel - 1)]->setText(QString::fromStdString(text));
+}
+
+void frmResource::SetButtonCaption(const std::string& caption) {
+    cmdGrabNow->setText(QString::fromStdString(caption));
+}
+
+void frmResource::SetButtonEnabled(bool enabled) {
+    cmdGrabNow->setEnabled(enabled);
+}
+
+void frmResource::closeEvent(QCloseEvent* event) {
+    // Only "H&ide" may take the window away: it keeps SearchWindowShown and the tray menu right.
+    if (hiding_) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void frmResource::Form_Load() {
+    const bool folderExists = FolderExists(state_.DownloadFolder);
+    if (!folderExists) state_.DownloadFolder = state_.ProgramFolder.string();
+    // A run in progress always shows "&Stop", even when its download folder has gone, so that
+    // the button can only stop it and never start a second run.
+    if (state_.EngineRunning) {
+        cmdGrabNow->setText(kStopCaption);
+        SetPanelText(2, std::to_string(state_.SiteLinkNext + state_.ExpandPagesStarted));
+        SetPanelText(3, std::to_string(state_.VideosQueued - 1));
+        return;
+    }
+    cmdGrabNow->setText(kSearchCaption);
+}
+
+void frmResource::cmdGrabNow_Click() {
+    if (cmdGrabNow->text() == kStopCaption) {
+        StopSearch();
+    } else {
+        StartSearch();
+    }
+}
+
+void frmResource::StartSearch() {
+    if (state_.EngineRunning) return;
+    PrepareSearch(state_);
+    if (SaveSearchSettings(state_, registry_)) keywordSelector_->AddProject();
+    state_.StopRequested = false;
+    state_.NetworkLost = false;
+    host_.EnableEngineTimer();
+    cmdGrabNow->setText(kStopCaption);
+    cmdGrabNow->setEnabled(false);
+    keywordSelector_->SaveResourceSetting();
+    SetPanelText(1, "Video search engine begins to work at " + clock_.TimeOfDayText());
+}
+
+void frmResource::StopSearch() {
+    cmdGrabNow->setText(kSearchCaption);
+    cmdGrabNow->setEnabled(false);
+    state_.StopRequested = true;
+}
+
+void frmResource::mnuHide_Click() {
+    state_.SearchWindowShown = false;
+    host_.EnableGrabbingMenu();
+    hiding_ = true;
+    close();
+}
+
+}  // namespace ch

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+
+#include "engine/ports.h"
+#include "engine/run_state.h"
+#include "settings/registry.h"
+#include "ui/search/search_window_host.h"
+
+class QAction;
+class QPushButton;
+class QStatusBar;
+
+namespace ch {
+
+class ocxResource;
+class StatusPanel;
+
+// The search window: the keyword selector, the Search/Stop button and the nine status panels.
+// It prepares a run and hands it to the host's engine timer; the engine writes back through the
+// SearchView operations. It is created each time it is shown and leaves only through "H&ide",
+// which destroys it.
+class frmResource : public QMainWindow, public SearchView {
+    Q_OBJECT
+
+  public:
+    static constexpr int kPanelCount = 9;
+
+    frmResource(RunState& state, Registry& registry, Clock& clock, SearchWindowHost& host,
+                QWidget* parent = nullptr);
+
+    void SetPanelText(int panel, const std::string& text) override;
+    void SetButtonCaption(const std::string& caption) override;
+    void SetButtonEnabled(bool enabled) override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildMenus();
+    void BuildStatusBar();
+    void Form_Load();
+    void cmdGrabNow_Click();
+    void StartSearch();
+    void StopSearch();
+    void mnuHide_Click();
+
+    RunState& state_;
+    Registry& registry_;
+    Clock& clock_;
+    SearchWindowHost& host_;
+    bool hiding_ = false;
+
+    ocxResource* keywordSelector_;
+    QPushButton* cmdGrabNow;
+    QStatusBar* sbThumbViewStatus;
+    std::array<StatusPanel*, kPanelCount> panels_{};
+};
+
+}  // namespace ch
