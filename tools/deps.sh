@@ -1,7 +1,7 @@
 # Installs the Debian packages the build and the tests need, when any is missing.
 # Sourced by start.sh and test.sh.
 ch_install_deps() {
-    local packages=(g++ make cmake qt6-base-dev libgtest-dev libgmock-dev ca-certificates
+    local packages=(g++ make cmake qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev ca-certificates
                     iproute2 util-linux xvfb xauth xdotool trayer imagemagick)
     local missing=()
     for package in "${packages[@]}"; do
