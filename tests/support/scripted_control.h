@@ -43,7 +43,10 @@ class ScriptedControl : public DownloadControl {
     std::function<void()> onStep;  // runs first on every step
     int runawaySteps = 1000000;    // a run still going after this many steps is stopped
 
-    std::vector<std::string> started;   // every name started, in order
+    std::vector<std::string> started;    // every name started, in order
+    std::vector<std::string> addresses;  // the address of each, in the same order
+    std::vector<double> startTimes;      // the fake clock at each start
+    std::vector<double> htmlCancelTimes;
     std::vector<std::string> finished;  // addresses of videos that were downloaded whole
     int htmlCancels = 0;
     int resCancels = 0;
@@ -60,6 +63,17 @@ class ScriptedControl : public DownloadControl {
     }
     bool WasStarted(const std::string& name) const {
         return std::find(started.begin(), started.end(), name) != started.end();
+    }
+    // The fake clock when the named fetch was first started (-1 when never).
+    double StartTimeOf(const std::string& name) const {
+        const auto it = std::find(started.begin(), started.end(), name);
+        return it == started.end() ? -1 : startTimes[static_cast<size_t>(it - started.begin())];
+    }
+    std::vector<std::string> AddressesWithTag(char tag) const {
+        std::vector<std::string> result;
+        for (size_t i = 0; i < started.size(); ++i)
+            if (!started[i].empty() && started[i][0] == tag) result.push_back(addresses[i]);
+        return result;
     }
 
     void Step() {
@@ -95,7 +109,7 @@ class ScriptedControl : public DownloadControl {
     }
 
     void BeginHtmlDownload(const std::string& URL, const std::string& SaveFile) override {
-        started.push_back(SaveFile);
+        Record(URL, SaveFile);
         int* counter = PageCounter(SaveFile);
         if (state_.StopRequested || refuseStarts) {
             if (counter) --*counter;
@@ -109,7 +123,7 @@ class ScriptedControl : public DownloadControl {
     }
 
     void BeginResDownload(const std::string& URL, const std::string& SaveFile) override {
-        started.push_back(SaveFile);
+        Record(URL, SaveFile);
         if (state_.StopRequested) {
             --state_.VideoDownloadsActive;
             --state_.VideosQueued;
@@ -121,6 +135,7 @@ class ScriptedControl : public DownloadControl {
 
     bool CancelHtmlDownload() override {
         ++htmlCancels;
+        htmlCancelTimes.push_back(clock_.now);
         pagesInFlight_.clear();
         state_.ListFetchesPending = state_.ResultPagesPending = 0;
         state_.SitePagesPending = state_.ExpandPagesPending = 0;
@@ -153,6 +168,12 @@ class ScriptedControl : public DownloadControl {
     }
 
   private:
+    void Record(const std::string& url, const std::string& name) {
+        started.push_back(name);
+        addresses.push_back(url);
+        startTimes.push_back(clock_.now);
+    }
+
     struct Fetch {
         std::string url, name;
         int due;
