@@ -357,10 +357,11 @@ bool ocxParseWeb::SaveResDownload(const std::string& SaveFile) {
     const std::optional<fs::path> body = TakeVideoBody(SaveFile);
     if (!body) return false;
     std::error_code error;
+    // A body that never reached the disk holds no bytes.
     const std::uintmax_t size = fs::file_size(*body, error);
     if (error || size <= static_cast<std::uintmax_t>(kMinVideoBytes)) {
         RemoveQuietly(*body);
-        if (!error) CountRejectedHost(AddressOf(SaveFile));
+        CountRejectedHost(AddressOf(SaveFile));
         return false;
     }
     web_.Pump.Yield();

@@ -80,6 +80,15 @@ TEST(DownloadControlVideos, AVideoOf200000BytesOrLessIsNotSavedAndCountsAgainstI
     }
 }
 
+TEST(DownloadControlVideos, AVideoWhoseBodyNeverReachedTheDiskCountsAgainstItsSite) {
+    ControlFixture f;
+    f.StartVideo(0, kAddress);
+    f.service.listener->ReadComplete(kName, ReadStatus::EndDownloadData, ReadBody{});
+    ExpectSlotReleased(f, 0, "no body");
+    EXPECT_EQ(f.control.RejectedHosts().HitsOf("http://site"), 1);
+    EXPECT_TRUE(f.FilesWritten().empty());
+}
+
 struct WindowCase {
     std::int64_t total;
     bool accepted;
