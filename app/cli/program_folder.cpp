@@ -11,10 +11,8 @@
 
 namespace ch {
 
-namespace {
-
 // Write permission bits do not stop root, so the only true test is to create a file.
-std::string WriteProbe(const std::filesystem::path& folder) {
+std::string WritableFolderError(const std::filesystem::path& folder) {
     std::string pattern = (folder / ".clipharvester-probe-XXXXXX").string();
     const int fd = mkstemp(pattern.data());
     if (fd < 0) return std::strerror(errno);
@@ -22,8 +20,6 @@ std::string WriteProbe(const std::filesystem::path& folder) {
     unlink(pattern.c_str());
     return {};
 }
-
-}  // namespace
 
 std::string PrepareProgramFolder(const std::filesystem::path& folder) {
     const std::string shown = "the program folder " + folder.string();
@@ -38,7 +34,7 @@ std::string PrepareProgramFolder(const std::filesystem::path& folder) {
     }
     if (error) return "cannot reach " + shown + ": " + error.message();
     if (status.type() != std::filesystem::file_type::directory) return shown + " is not a folder";
-    if (const std::string why = WriteProbe(folder); !why.empty())
+    if (const std::string why = WritableFolderError(folder); !why.empty())
         return "cannot write in " + shown + ": " + why;
     return {};
 }

@@ -10,4 +10,7 @@ namespace ch {
 // one must be writable. Returns an error text for the user, or the empty text when all is well.
 std::string PrepareProgramFolder(const std::filesystem::path& folder);
 
+// Why no file can be created in the folder, or the empty text when one can.
+std::string WritableFolderError(const std::filesystem::path& folder);
+
 }  // namespace ch

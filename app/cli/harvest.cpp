@@ -1,0 +1,190 @@
+#include "app/cli/harvest.h"
+
+#include <unistd.h>
+
+#include <QTimer>
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/cli/cli_network_watch.h"
+#include "app/cli/flag_file_network_status.h"
+#include "app/cli/program_folder.h"
+#include "app/cli/stop_signals.h"
+#include "engine/product.h"
+#include "engine/run_engine.h"
+#include "engine/search_preparation.h"
+#include "netstat/throughput_meter.h"
+#include "platform/net/qt_download_service.h"
+#include "platform/net/qt_event_pump.h"
+#include "platform/net/system_clock.h"
+#include "platform/registry/ini_registry.h"
+#include "platform/system/linux_interface_table.h"
+#include "platform/system/linux_network_status.h"
+#include "platform/system/single_instance_lock.h"
+#include "settings/settings_store.h"
+#include "shell/startup/start_up.h"
+#include "ui/terminal/terminal_status_view.h"
+#include "web/ocx_parse_web.h"
+
+namespace ch {
+
+namespace {
+
+constexpr int kRedrawIntervalMs = 100;
+constexpr int kPollIntervalMs = 10;     // tmrFormatFlux
+constexpr int kSampleIntervalMs = 500;  // tmrFlux
+constexpr const char* kNetworkFlagVariable = "CLIPHARVESTER_NETWORK_DOWN_FLAG";
+
+// The keyword field keeps what was typed in lower case.
+std::string LowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::unique_ptr<NetworkStatus> ChooseNetworkStatus() {
+    if (const char* flag = std::getenv(kNetworkFlagVariable); flag && *flag)
+        return std::make_unique<FlagFileNetworkStatus>(flag);
+    return std::make_unique<LinuxNetworkStatus>();
+}
+
+class Harvest {
+  public:
+    Harvest(const CliOptions& options, const std::filesystem::path& executableFolder,
+            HarvestOutput output)
+        : options_(options), output_(std::move(output)) {
+        const std::filesystem::path chosen = options.ProgramFolder.empty()
+                                                 ? executableFolder
+                                                 : std::filesystem::path(options.ProgramFolder);
+        state_.ProgramFolder = std::filesystem::absolute(chosen).lexically_normal();
+    }
+
+    ExitStatus Run() {
+        if (!PrepareFolders()) return ExitStatus::Failed;
+        return Search();
+    }
+
+  private:
+    ExitStatus Fail(const std::string& why) {
+        output_.Err << "clipharvester-cli: " << why << '\n';
+        output_.Err.flush();
+        return ExitStatus::Failed;
+    }
+
+    // The tray program's start-up steps, with a clear message instead of a silent end.
+    bool PrepareFolders() {
+        const std::string folder = state_.ProgramFolder.string();
+        if (const std::string why = PrepareProgramFolder(state_.ProgramFolder); !why.empty()) {
+            Fail(why);
+            return false;
+        }
+        switch (lock_.Acquire(state_.ProgramFolder)) {
+            case SingleInstanceLock::Result::Acquired:
+                break;
+            case SingleInstanceLock::Result::HeldByAnother:
+                Fail("another ClipHarvester is using the program folder " + folder +
+                     "; wait for it to end, or give another --program-folder");
+                return false;
+            case SingleInstanceLock::Result::Failed:
+                Fail("cannot lock the program folder " + folder);
+                return false;
+        }
+        registry_ = std::make_unique<IniRegistry>(IniRegistry::FileIn(state_.ProgramFolder));
+        const StartUpResult started = ch::StartUp(state_, *registry_);
+        if (!started.Ready()) {
+            const bool aboutDownloads = started.Failure == StartUpFailure::DownloadFolderNotCreated;
+            Fail(StartUpFailureText(started.Failure) + " (" +
+                 (aboutDownloads ? state_.DownloadFolder : folder) + ")");
+            return false;
+        }
+        if (const std::string why = WritableFolderError(state_.DownloadFolder); !why.empty()) {
+            Fail("cannot write in the download folder " + state_.DownloadFolder + ": " + why);
+            return false;
+        }
+        return true;
+    }
+
+    ExitStatus Search() {
+        SystemClock clock;
+        QtEventPump pump;
+        QtDownloadService service;
+        TerminalStatusView view(state_, output_.Out, output_.Interactive, output_.Width);
+        ocxParseWeb control(state_, service, view, clock, pump);
+        const auto networkStatus = ChooseNetworkStatus();
+        CliNetworkWatch watch(state_, *networkStatus);
+        LinuxInterfaceTable interfaces;
+        ThroughputMeter meter(interfaces, view, state_, view);
+
+        QTimer redraw, poll, sample;
+        QObject::connect(&redraw, &QTimer::timeout, [&view] { view.Refresh(); });
+        QObject::connect(&poll, &QTimer::timeout, [&meter] { meter.PollInterfaces(); });
+        QObject::connect(&sample, &QTimer::timeout, [&meter] { meter.SampleThroughput(); });
+        redraw.start(kRedrawIntervalMs);
+        poll.start(kPollIntervalMs);
+        sample.start(kSampleIntervalMs);
+
+        StopSignals stopSignals([this, &view](int count) { OnStopSignal(count, view); });
+
+        // The Start steps of the search window; the engine then runs at once instead of on the
+        // next tick of a timer.
+        state_.SearchWindowShown = true;
+        state_.CurrentKeyword = LowerCase(options_.Keyword);
+        PrepareSearch(state_);
+        SaveSearchSettings(state_, *registry_);
+        state_.StopRequested = false;
+        state_.NetworkLost = false;
+        SaveResourceSetting(state_, *registry_);
+        view.SetPanelText(1, "Video search engine begins to work at " + clock.TimeOfDayText());
+
+        EnginePorts ports{control, pump, view, view, clock, watch};
+        const RunOutcome outcome = RunEngine(state_, ports);
+        view.Finish();
+        switch (outcome.End) {
+            case RunEnd::Completed:
+                return ExitStatus::Completed;
+            case RunEnd::Stopped:
+                return ExitStatus::Stopped;
+            case RunEnd::NetworkLost:
+                return ExitStatus::NetworkLost;
+            case RunEnd::Failed:
+                break;
+        }
+        return Fail("the run failed: " + outcome.Failure);
+    }
+
+    // The first signal is the Stop button; the second saves the lists and ends at once.
+    void OnStopSignal(int count, TerminalStatusView& view) {
+        if (count == 1) {
+            state_.StopRequested = true;
+            view.Show("Stopping; the unfinished work is being saved (Ctrl-C again to end now)",
+                      kProductTitle, MessageIcon::None);
+            return;
+        }
+        const bool saved = SaveUnfinishedWork(state_);
+        view.Show(
+            saved ? "The unfinished work is saved." : "The unfinished work could not be saved!",
+            kProductTitle, MessageIcon::None);
+        output_.Out.flush();
+        output_.Err.flush();
+        std::fflush(nullptr);
+        _exit(ToProcessStatus(saved ? ExitStatus::Stopped : ExitStatus::Failed));
+    }
+
+    const CliOptions& options_;
+    HarvestOutput output_;
+    RunState state_;
+    SingleInstanceLock lock_;
+    std::unique_ptr<IniRegistry> registry_;
+};
+
+}  // namespace
+
+ExitStatus RunHarvest(const CliOptions& options, const std::filesystem::path& executableFolder,
+                      HarvestOutput output) {
+    return Harvest(options, executableFolder, std::move(output)).Run();
+}
+
+}  // namespace ch
