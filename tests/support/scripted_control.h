@@ -55,6 +55,16 @@ class ScriptedControl : public DownloadControl {
     int mostExpandPagesInFlight = 0;
     bool ranAway = false;
 
+    // Forgets what earlier runs started and finished (the script stays).
+    void ClearRecords() {
+        started.clear();
+        addresses.clear();
+        startTimes.clear();
+        finished.clear();
+        htmlCancelTimes.clear();
+        htmlCancels = resCancels = stallChecks = 0;
+    }
+
     int PagesInFlight() const { return static_cast<int>(pagesInFlight_.size()); }
     int StartedWithTag(char tag) const {
         return static_cast<int>(std::count_if(started.begin(), started.end(), [tag](const auto& n) {
