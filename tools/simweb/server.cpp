@@ -109,12 +109,10 @@ class Server::Loop {
             for (const auto& c : connections_) fds.push_back({c.fd, EventsOf(c), 0});
             if (poll(fds.data(), fds.size(), TimeoutMs()) < 0 && errno != EINTR) break;
             if (fds[0].revents != 0) break;
+            auto c = connections_.begin();
+            for (auto entry = fds.begin() + 2; entry != fds.end(); ++entry)
+                c = Serve(*c, entry->revents) ? std::next(c) : Close(c);
             if (fds[1].revents & POLLIN) Accept();
-            auto entry = fds.begin() + 2;
-            for (auto c = connections_.begin(); c != connections_.end(); ++entry) {
-                const bool keep = Serve(*c, entry->revents);
-                c = keep ? std::next(c) : Close(c);
-            }
         }
         while (!connections_.empty()) Close(connections_.begin());
     }

@@ -1,0 +1,33 @@
+#include "platform/net/system_clock.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace ch {
+namespace {
+
+TEST(SystemClockTest, MonotonicSecondsNeverGoBack) {
+    SystemClock clock;
+    double last = clock.MonotonicSeconds();
+    for (int i = 0; i < 1000; ++i) {
+        const double now = clock.MonotonicSeconds();
+        ASSERT_GE(now, last);
+        last = now;
+    }
+}
+
+TEST(SystemClockTest, WallClockValuesAreTimesOfDay) {
+    SystemClock clock;
+    const double seconds = clock.SecondsSinceMidnight();
+    EXPECT_GE(seconds, 0.0);
+    EXPECT_LT(seconds, 86400.0);
+    const std::string text = clock.TimeOfDayText();
+    EXPECT_TRUE(std::any_of(text.begin(), text.end(), [](unsigned char c) {
+        return std::isdigit(c);
+    })) << text;
+}
+
+}  // namespace
+}  // namespace ch
