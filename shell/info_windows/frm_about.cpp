@@ -14,7 +14,7 @@ namespace ch {
 namespace {
 
 constexpr int kDesignWidth = 360;
-constexpr int kMargin = 16;
+constexpr int kMargin = 24;
 const QColor kCyan(0x00, 0xFF, 0xFF);
 const QColor kBlue(0x00, 0x00, 0xFF);
 
@@ -44,7 +44,11 @@ frmAbout::frmAbout(UrlOpener opener, QWidget* parent)
 
     picMark = new QLabel(this);
     picMark->setObjectName(QStringLiteral("picMark"));
-    picMark->setPixmap(ProductLogo(64));
+    // Drawn at the screen's own resolution, so the logo stays sharp on dense screens.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap logo = ProductLogo(qRound(64 * ratio));
+    logo.setDevicePixelRatio(ratio);
+    picMark->setPixmap(logo);
     picMark->setGeometry(0, 14, 64, 64);
     lblSoftwareVersion = MakeLabel(QString(), QColor(0xC0, 0x00, 0x00), this, true, 5);
     lblSoftwareVersion->setObjectName(QStringLiteral("lblSoftwareVersion"));

@@ -24,7 +24,7 @@ const LinkLooks frmHelp::kHelpLooks{
 frmHelp::frmHelp(UrlOpener opener, QWidget* parent) : QDialog(parent), opener_(std::move(opener)) {
     setObjectName(QStringLiteral("frmHelp"));
     PaintBlack(this);
-    setFixedSize(kWidth, 150);
+    setFixedWidth(kWidth);
 
     Label1 = MakeLabel(QString(), QColor(0xFF, 0xFF, 0x00), this, true, 3);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -39,6 +39,7 @@ frmHelp::frmHelp(UrlOpener opener, QWidget* parent) : QDialog(parent), opener_(s
     lblHelp->setObjectName(QStringLiteral("lblHelp"));
     lblHelp->adjustSize();
     lblHelp->move(kMargin, Label2->geometry().bottom() + 4);
+    setFixedHeight(lblHelp->geometry().bottom() + 1 + kMargin);
     connect(lblHelp, &HyperlinkLabel::Clicked, this, &frmHelp::lblHelp_Click);
 
     Form_Load();

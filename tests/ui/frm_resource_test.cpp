@@ -86,6 +86,16 @@ TEST_F(SearchWindow, ShowsTheDesignLook) {
         EXPECT_NEAR(width, barWidth * widths[i] / total, 6) << i + 1;
     }
 
+    // Nothing is cut: the button sits beside the keyword field inside the window, and the
+    // design texts fit their panels.
+    const QRect field = keyword->geometry().translated(keyword->parentWidget()->pos());
+    EXPECT_LT(field.right(), button->x());
+    EXPECT_LE(button->geometry().right(), button->parentWidget()->width());
+    for (const auto& [number, text] : {std::pair{3, "Videos"}, {4, "100.0%"}, {9, "9999 Kbps"}}) {
+        auto* panel = Child<StatusPanel>(window, ("panel" + std::to_string(number)).c_str());
+        EXPECT_LE(panel->fontMetrics().horizontalAdvance(text), panel->TextWidth()) << number;
+    }
+
     const QList<QAction*> menus = window->menuBar()->actions();
     ASSERT_EQ(menus.size(), 2);
     EXPECT_EQ(menus[0]->text(), "&File");

@@ -21,18 +21,21 @@ const QString kStopCaption = QStringLiteral("&Stop");
 
 struct PanelDesign {
     const char* text;
-    int width;  // hundredths of a millimetre; the panels share the window's width in proportion
+    int width;           // hundredths of a millimetre; the panels share the window's width
+    const char* widest;  // the widest text the panel is expected to show whole
 };
 
-constexpr std::array<PanelDesign, frmResource::kPanelCount> kPanels{{{"Waiting ...", 3704},
-                                                                     {"Links", 1191},
-                                                                     {"Videos", 1191},
-                                                                     {"", 1191},
-                                                                     {"", 1191},
-                                                                     {"", 1191},
-                                                                     {"", 1191},
-                                                                     {"", 1191},
-                                                                     {"0 Kbps", 1693}}};
+constexpr std::array<PanelDesign, frmResource::kPanelCount> kPanels{{
+    {"Waiting ...", 3704, "Waiting ..."},
+    {"Links", 1191, "Links"},
+    {"Videos", 1191, "Videos"},
+    {"", 1191, "100.0%"},
+    {"", 1191, "100.0%"},
+    {"", 1191, "100.0%"},
+    {"", 1191, "100.0%"},
+    {"", 1191, "100.0%"},
+    {"0 Kbps", 1693, "9999 Kbps"},
+}};
 
 constexpr int kClientWidth = 7965;
 constexpr int kClientHeight = 945;
@@ -65,16 +68,18 @@ frmResource::frmResource(RunState& state, Registry& registry, Clock& clock, Sear
     keywordSelector_ = new ocxResource(state_, registry_, client);
     cmdGrabNow = new QPushButton(kSearchCaption, client);
     cmdGrabNow->setObjectName(QStringLiteral("cmdGrabNow"));
-    cmdGrabNow->setGeometry(TwipsToPixels(6600), TwipsToPixels(120), TwipsToPixels(1215),
-                            keywordSelector_->height() - 2 * TwipsToPixels(120));
+    const double scale = DesignScale(font());
+    cmdGrabNow->setGeometry(TwipsToPixels(6600, scale), TwipsToPixels(120, scale),
+                            TwipsToPixels(1215, scale),
+                            keywordSelector_->height() - 2 * TwipsToPixels(120, scale));
     connect(cmdGrabNow, &QPushButton::clicked, this, &frmResource::cmdGrabNow_Click);
 
     BuildMenus();
     BuildStatusBar();
     const int statusHeight = sbThumbViewStatus->sizeHint().height();
     client->setFixedSize(
-        TwipsToPixels(kClientWidth),
-        std::max(TwipsToPixels(kClientHeight) - statusHeight, keywordSelector_->height()));
+        TwipsToPixels(kClientWidth, scale),
+        std::max(TwipsToPixels(kClientHeight, scale) - statusHeight, keywordSelector_->height()));
     setFixedSize(sizeHint());
 
     Form_Load();
@@ -104,7 +109,8 @@ void frmResource::BuildStatusBar() {
     sbThumbViewStatus->setSizeGripEnabled(false);
     auto* row = new StatusPanelRow(sbThumbViewStatus);
     for (size_t i = 0; i < kPanels.size(); ++i) {
-        panels_[i] = row->AddPanel(QString::fromLatin1(kPanels[i].text), kPanels[i].width);
+        panels_[i] = row->AddPanel(QString::fromLatin1(kPanels[i].text), kPanels[i].width,
+                                   QString::fromLatin1(kPanels[i].widest));
         panels_[i]->setObjectName(QStringLiteral("panel%1").arg(i + 1));
     }
     sbThumbViewStatus->addWidget(row, 1);

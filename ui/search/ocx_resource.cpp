@@ -36,13 +36,15 @@ ocxResource::ocxResource(RunState& state, Registry& registry, QWidget* parent)
     bold.setBold(true);
     cmbKeyword->setFont(bold);
 
-    const int comboLeft = TwipsToPixels(1080);
-    const int comboTop = TwipsToPixels(120);
+    const double scale = DesignScale(font());
+    const int comboLeft = TwipsToPixels(1080, scale);
+    const int comboTop = TwipsToPixels(120, scale);
     const int comboHeight = cmbKeyword->sizeHint().height();
-    cmbKeyword->setGeometry(comboLeft, comboTop, TwipsToPixels(5295), comboHeight);
+    cmbKeyword->setGeometry(comboLeft, comboTop, TwipsToPixels(5295, scale), comboHeight);
     Label1->adjustSize();
-    Label1->move(TwipsToPixels(120), comboTop + (comboHeight - Label1->height()) / 2);
-    setFixedSize(comboLeft + cmbKeyword->width() + TwipsToPixels(120), comboTop * 2 + comboHeight);
+    Label1->move(TwipsToPixels(120, scale), comboTop + (comboHeight - Label1->height()) / 2);
+    setFixedSize(comboLeft + cmbKeyword->width() + TwipsToPixels(120, scale),
+                 comboTop * 2 + comboHeight);
 
     tmrText->setObjectName(QStringLiteral("tmrText"));
     tmrText->setInterval(100);

@@ -7,19 +7,24 @@
 namespace ch {
 namespace {
 
-constexpr int kGap = 2;  // pixels between two panels
+constexpr int kGap = 2;      // pixels between two panels
+constexpr int kPadding = 2;  // pixels between a panel's frame and its text
+constexpr int kSmallestPointSize = 7;
 
 }  // namespace
 
 StatusPanel::StatusPanel(const QString& text, QWidget* parent) : QLabel(text, parent) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setMargin(1);
+}
+
+int StatusPanel::TextWidth() const {
+    return contentsRect().width() - 2 * kPadding;
 }
 
 void StatusPanel::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     drawFrame(&painter);
-    const QRect area = contentsRect().adjusted(margin() + 2, 0, -margin() - 1, 0);
+    const QRect area = contentsRect().adjusted(kPadding, 0, -kPadding, 0);
     const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
     setToolTip(shown == text() ? QString() : text());
     style()->drawItemText(&painter, area, Qt::AlignVCenter | Qt::AlignLeft, palette(), isEnabled(),
@@ -30,32 +35,51 @@ StatusPanelRow::StatusPanelRow(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-StatusPanel* StatusPanelRow::AddPanel(const QString& text, int proportion) {
+StatusPanel* StatusPanelRow::AddPanel(const QString& text, int proportion,
+                                      const QString& widestText) {
     auto* panel = new StatusPanel(text, this);
-    panels_.emplace_back(panel, proportion);
+    panels_.push_back({panel, proportion, widestText});
     return panel;
 }
 
 QSize StatusPanelRow::sizeHint() const {
-    const int height = panels_.empty() ? 0 : panels_.front().first->sizeHint().height();
+    const int height = panels_.empty() ? 0 : panels_.front().panel->sizeHint().height();
     return {0, height};
 }
 
 void StatusPanelRow::resizeEvent(QResizeEvent* /*event*/) {
     const int total =
         std::accumulate(panels_.begin(), panels_.end(), 0,
-                        [](int sum, const auto& panel) { return sum + panel.second; });
+                        [](int sum, const Entry& entry) { return sum + entry.proportion; });
     if (total <= 0) return;
     // Each panel ends where its share of the row ends, so rounding never leaves a gap at the end.
     const int span = width() + kGap;
     int start = 0;
     int shareEnd = 0;
-    for (const auto& [panel, proportion] : panels_) {
-        shareEnd += proportion;
+    for (const Entry& entry : panels_) {
+        shareEnd += entry.proportion;
         const int end = static_cast<int>(static_cast<long long>(span) * shareEnd / total);
-        panel->setGeometry(start, 0, std::max(end - start - kGap, 1), height());
+        entry.panel->setGeometry(start, 0, std::max(end - start - kGap, 1), height());
         start = end;
     }
+    FitFont();
+}
+
+void StatusPanelRow::FitFont() {
+    QFont fitted = parentWidget() ? parentWidget()->font() : font();
+    const auto fits = [this](const QFont& candidate) {
+        const QFontMetrics metrics(candidate);
+        for (const Entry& entry : panels_) {
+            if (metrics.horizontalAdvance(entry.widestText) > entry.panel->TextWidth()) {
+                return false;
+            }
+        }
+        return true;
+    };
+    while (fitted.pointSize() > kSmallestPointSize && !fits(fitted)) {
+        fitted.setPointSize(fitted.pointSize() - 1);
+    }
+    setFont(fitted);
 }
 
 }  // namespace ch

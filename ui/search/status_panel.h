@@ -13,25 +13,36 @@ class StatusPanel : public QLabel {
   public:
     explicit StatusPanel(const QString& text, QWidget* parent = nullptr);
 
+    // The room its text has.
+    int TextWidth() const;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// A row of panels that share the row's whole width in fixed proportions.
+// A row of panels that share the row's whole width in fixed proportions. The row's font shrinks
+// (never below 7 points) until each panel's widest expected text fits it.
 class StatusPanelRow : public QWidget {
     Q_OBJECT
 
   public:
     explicit StatusPanelRow(QWidget* parent = nullptr);
 
-    StatusPanel* AddPanel(const QString& text, int proportion);
+    StatusPanel* AddPanel(const QString& text, int proportion, const QString& widestText);
     QSize sizeHint() const override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    std::vector<std::pair<StatusPanel*, int>> panels_;
+    struct Entry {
+        StatusPanel* panel;
+        int proportion;
+        QString widestText;
+    };
+    void FitFont();
+
+    std::vector<Entry> panels_;
 };
 
 }  // namespace ch
