@@ -5,6 +5,23 @@
 
 namespace ch {
 
+namespace {
+
+// The system's long time format (with seconds) without its time zone part.
+QString TimeFormatWithoutZone() {
+    const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'') quoted = !quoted;
+        if (c == u't' && !quoted) continue;
+        result += c;
+    }
+    return result.trimmed();
+}
+
+}  // namespace
+
 SystemClock::SystemClock() {
     monotonic_.start();
 }
@@ -18,7 +35,7 @@ double SystemClock::SecondsSinceMidnight() {
 }
 
 std::string SystemClock::TimeOfDayText() {
-    return QLocale::system().toString(QTime::currentTime(), QLocale::LongFormat).toStdString();
+    return QLocale::system().toString(QTime::currentTime(), TimeFormatWithoutZone()).toStdString();
 }
 
 }  // namespace ch

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <algorithm>
 #include <cctype>
 
@@ -18,6 +19,7 @@ TEST(SystemClockTest, MonotonicSecondsNeverGoBack) {
     }
 }
 
+// The time of day is shown as the system writes it, with seconds, without the time zone.
 TEST(SystemClockTest, WallClockValuesAreTimesOfDay) {
     SystemClock clock;
     const double seconds = clock.SecondsSinceMidnight();
