@@ -26,9 +26,11 @@ TEST(SystemClockTest, WallClockValuesAreTimesOfDay) {
     EXPECT_GE(seconds, 0.0);
     EXPECT_LT(seconds, 86400.0);
     const std::string text = clock.TimeOfDayText();
-    EXPECT_TRUE(std::any_of(text.begin(), text.end(), [](unsigned char c) {
-        return std::isdigit(c);
-    })) << text;
+    const auto digits =
+        std::count_if(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+    EXPECT_GE(digits, 5) << text;  // hours, minutes and seconds
+    const std::string zone = QDateTime::currentDateTime().timeZoneAbbreviation().toStdString();
+    EXPECT_EQ(text.find(zone), std::string::npos) << text;
 }
 
 }  // namespace
