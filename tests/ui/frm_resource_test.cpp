@@ -168,7 +168,6 @@ TEST_F(SearchWindow, HideAndShowDuringARunRestoreStopAndTheCounts) {
     state.ExpandPagesStarted = 4;
     state.VideosQueued = 5;
 
-    QTest::keyClick(window, Qt::Key_F, Qt::AltModifier);  // the File menu
     Action("mnuHide")->trigger();
     EXPECT_FALSE(state.SearchWindowShown);
     EXPECT_EQ(host.grabbingMenuEnables, 1);
