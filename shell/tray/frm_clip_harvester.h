@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QIcon>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+#include "engine/ports.h"
+#include "engine/run_state.h"
+#include "netstat/network_status.h"
+#include "netstat/throughput_meter.h"
+#include "settings/registry.h"
+#include "shell/tray/info_windows.h"
+#include "shell/tray/search_view_forwarder.h"
+#include "ui/search/search_window_host.h"
+#include "web/download_service.h"
+#include "web/ocx_parse_web.h"
+
+class QAction;
+
+namespace ch {
+
+// What the hidden main window works with; everything must outlive it.
+struct TrayPorts {
+    RunState& State;
+    Registry& Settings;
+    Clock& Time;
+    EventPump& Pump;
+    DownloadService& Downloads;
+    InterfaceTable& Interfaces;
+    NetworkStatus& Network;
+    MessageBox& Messages;
+    InfoWindows& Info;
+};
+
+// The hidden main window: never shown, it owns the timers that run the engine, watch the
+// network and feed the throughput meter, the download control, and the tray icon with its
+// popup menu. It lives from start-up to exit.
+class frmClipHarvester : public QWidget, public SearchWindowHost, public NetworkWatch {
+  public:
+    static constexpr int kVideoListIntervalMs = 100;
+    static constexpr int kAlarmIntervalMs = 1000;
+    static constexpr int kFluxIntervalMs = 500;
+    static constexpr int kFormatFluxIntervalMs = 10;
+
+    // endProcess ends the process at once; the exit sequence calls it last.
+    frmClipHarvester(const TrayPorts& ports, const QIcon& icon, std::function<void()> endProcess);
+    ~frmClipHarvester() override;
+
+    // SearchWindowHost
+    void EnableEngineTimer() override;
+    void EnableGrabbingMenu() override;
+    void ShowHelpModal() override;
+    void ShowAboutModal() override;
+
+    // NetworkWatch: the engine switches tmrAlarm on for the crawl and off at its end.
+    void SetAlarmEnabled(bool enabled) override;
+
+    // Leaves the program: a run in progress is asked to stop and its unfinished work saved, the
+    // tray icon removed, the search window unloaded, then the process ends. Also what a session
+    // logout and SIGTERM do.
+    void ExitProgram();
+
+    // For the program's own tests.
+    const QTimer& VideoListTimer() const { return tmrVideoList; }
+    const QTimer& AlarmTimer() const { return tmrAlarm; }
+    const QTimer& FluxTimer() const { return tmrFlux; }
+    const QTimer& FormatFluxTimer() const { return tmrFormatFlux; }
+    QMenu& PopupMenu() { return mnuPopup; }
+    QSystemTrayIcon& TrayIcon() { return trayIcon_; }
+    frmResource* SearchWindow() const { return searchView_.Window(); }
+    const ThroughputMeter& Meter() const { return meter_; }
+
+  private:
+    void Form_Load();
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void BuildPopupMenu();
+
+    void tmrVideoList_Timer();
+    void tmrAlarm_Timer();
+    void tmrFlux_Timer();
+    void tmrFormatFlux_Timer();
+    void mnuGrabbing_Click();
+    void mnuHelp_Click();
+    void mnuAbout_Click();
+    void mnuExit_Click();
+
+    TrayPorts ports_;
+    std::function<void()> endProcess_;
+    SearchViewForwarder searchView_;
+    ocxParseWeb ocxParseWeb_;
+    EnginePorts enginePorts_;
+    ThroughputMeter meter_;
+
+    QTimer tmrVideoList;
+    QTimer tmrAlarm;
+    QTimer tmrFlux;
+    QTimer tmrFormatFlux;
+    QMenu mnuPopup;
+    QAction* mnuGrabbing = nullptr;
+    QAction* mnuHelp = nullptr;
+    QAction* mnuAbout = nullptr;
+    QAction* mnuExit = nullptr;
+    QSystemTrayIcon trayIcon_;
+    bool exiting_ = false;
+};
+
+}  // namespace ch
