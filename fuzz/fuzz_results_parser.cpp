@@ -1,0 +1,37 @@
+// Results pages: any bytes, a denied site, stopped at any yield.
+#include <cstdint>
+#include <string>
+
+#include "fake_ports.h"
+#include "fuzz_input.h"
+#include "link_checks.h"
+#include "web/results_page_parser.h"
+#include "web/web_context.h"
+#include "web/web_text.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+    using namespace ch;
+    // Fields: flags (window shown in the first byte, the yield to stop at in the second),
+    // denied site, page.
+    const auto fields = fuzz::SplitFields(data, size, 3);
+    const std::string& flags = fields[0];
+    const unsigned char bits = flags.empty() ? 0 : static_cast<unsigned char>(flags[0]);
+    const int stopAfter = flags.size() < 2 ? 0 : static_cast<unsigned char>(flags[1]);
+
+    RunState state;
+    state.SearchWindowShown = (bits & 1) != 0;
+    if (!fields[1].empty()) state.DeniedHosts.Append(fields[1]);
+    testing::FakePump pump;
+    testing::RecordingView view;
+    if (stopAfter > 0) pump.onEveryYield = [&] { state.StopRequested = pump.yields >= stopAfter; };
+    WebContext web{state, pump, view};
+
+    ParseGoogleListHtml(web, fields[2]);
+
+    fuzz::CheckLinkList(state.SiteLinks);
+    for (const std::string& site : state.SiteLinks.Items()) {
+        FUZZ_CHECK(!webtext::Contains(site, "///"));
+        FUZZ_CHECK(!webtext::Contains(site, " "));
+    }
+    return 0;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <set>
+#include <string>
+
+#include "engine/indexed_list.h"
+#include "fuzz_input.h"
+#include "web/link_services.h"
+#include "web/web_text.h"
+
+// Properties every link list keeps, whatever page it was filled from.
+namespace ch::fuzz {
+
+inline bool StartsWithScheme(const std::string& address) {
+    return webtext::StartsWithNoCase(address, "http://") ||
+           webtext::StartsWithNoCase(address, "https://");
+}
+
+// No entry twice, none empty, each found by the list's index, each absolute.
+inline void CheckLinkList(const IndexedList& list) {
+    std::set<std::string> seen;
+    for (const std::string& entry : list.Items()) {
+        FUZZ_CHECK(!entry.empty());
+        FUZZ_CHECK(seen.insert(entry).second);
+        FUZZ_CHECK(list.Contains(entry));
+        FUZZ_CHECK(StartsWithScheme(entry));
+    }
+}
+
+// No entry lies on a denied site.
+inline void CheckNoDeniedSite(const IndexedList& list, const IndexedList& denied) {
+    for (std::string entry : list.Items()) FUZZ_CHECK(!denied.Contains(GetHostUrl(entry)));
+}
+
+}  // namespace ch::fuzz
