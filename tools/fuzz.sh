@@ -17,12 +17,15 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebI
     -DCMAKE_EXE_LINKER_FLAGS="$sanitizers"
 cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}"
 
+# List-file writes flush to disk; a memory-backed temporary folder keeps them fast.
+scratch=/dev/shm
+[ -d "$scratch" ] && [ -w "$scratch" ] || scratch="${TMPDIR:-/tmp}"
 pids=()
 for target in "${targets[@]}"; do
     mkdir -p "$build/work/$target" "$build/findings/$target"
     seeds=(fuzz/corpus/"$target")
     [ -d fuzz/reproducers/"$target" ] && seeds+=(fuzz/reproducers/"$target")
-    nice -n 15 "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
+    TMPDIR="$scratch" nice -n 15 "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
         -print_final_stats=1 -artifact_prefix="$build/findings/$target/" \
         "$build/work/$target" "${seeds[@]}" >"$build/$target.log" 2>&1 &
     pids+=($!)
