@@ -149,14 +149,14 @@ class Server::Loop {
                 accept4(server_.listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
             if (fd < 0) return;
             connections_.emplace_back().fd = fd;
-            ++server_.openConnections_;
+            server_.CountConnection(+1);
         }
     }
 
     std::list<Connection>::iterator Close(std::list<Connection>::iterator c) {
         shutdown(c->fd, SHUT_RDWR);
         close(c->fd);
-        --server_.openConnections_;
+        server_.CountConnection(-1);
         return connections_.erase(c);
     }
 
@@ -295,6 +295,24 @@ void Server::Stop() {
 void Server::Record(const std::string& url) {
     std::lock_guard lock(mutex_);
     requests_.push_back(url);
+}
+
+void Server::CountConnection(int change) {
+    {
+        std::lock_guard lock(mutex_);
+        openConnections_ += change;
+    }
+    connectionsChanged_.notify_all();
+}
+
+int Server::OpenConnections() const {
+    std::lock_guard lock(mutex_);
+    return openConnections_;
+}
+
+bool Server::WaitForOpenConnections(int count, std::chrono::milliseconds limit) const {
+    std::unique_lock lock(mutex_);
+    return connectionsChanged_.wait_for(lock, limit, [&] { return openConnections_ == count; });
 }
 
 std::vector<std::string> Server::Requests() const {

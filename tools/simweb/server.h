@@ -1,6 +1,7 @@
 #pragma once
 
-#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,11 +42,14 @@ class Server {
     std::vector<std::string> Requests() const;
     std::size_t RequestCount(std::string_view url) const;
     // Connections accepted and not yet closed (a stalled answer keeps its connection open).
-    int OpenConnections() const { return openConnections_.load(); }
+    int OpenConnections() const;
+    // Waits until exactly that many connections are open; false when the limit passed first.
+    bool WaitForOpenConnections(int count, std::chrono::milliseconds limit) const;
 
   private:
     class Loop;
     void Record(const std::string& url);
+    void CountConnection(int change);
 
     const Scenario scenario_;
     const ServerOptions options_;
@@ -54,8 +58,9 @@ class Server {
     int wakeFds_[2] = {-1, -1};
     std::thread thread_;
     mutable std::mutex mutex_;
+    mutable std::condition_variable connectionsChanged_;
     std::vector<std::string> requests_;
-    std::atomic<int> openConnections_{0};
+    int openConnections_ = 0;
 };
 
 }  // namespace ch::simweb
