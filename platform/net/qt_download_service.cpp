@@ -151,7 +151,10 @@ void QtDownloadService::Connect(std::uint64_t id, QNetworkReply* reply) {
 void QtDownloadService::Notify(std::uint64_t id, int status, const std::string& text,
                                std::int64_t done, std::int64_t total) {
     const Read* read = Find(id);
-    if (read && listener_) listener_->ReadProgress(read->name, status, text, done, total);
+    if (!read || !listener_) return;
+    // A copy: the listener may cancel the read, which ends the Read and its name.
+    const std::string name = read->name;
+    listener_->ReadProgress(name, status, text, done, total);
 }
 
 void QtDownloadService::OnHeaders(std::uint64_t id) {

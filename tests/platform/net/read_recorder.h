@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <functional>
@@ -33,6 +35,8 @@ class ReadRecorder : public ReadListener {
     void ReadProgress(const std::string& name, int status, const std::string& text,
                       std::int64_t done, std::int64_t total) override {
         Add({ReadEvent::Kind::Progress, name, status, text, done, total, {}});
+        // The name must outlive a cancel made by the hook: the control goes on using it.
+        EXPECT_EQ(name, events.back().name);
     }
     void ReadComplete(const std::string& name, int status, const ReadBody& body) override {
         Add({ReadEvent::Kind::Complete, name, status, {}, body.Size, body.Size, body});
