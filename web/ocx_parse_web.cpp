@@ -333,6 +333,9 @@ bool ocxParseWeb::StartVideoRead(const std::string& URL, const std::string& Save
     // The leading dot keeps unfinished bodies apart from saved videos, whose names start with
     // their scheme.
     const fs::path body = *folder / (".download-" + std::to_string(nextBodyNumber_++) + ".part");
+    // The service writes through this path: whatever an earlier run left under the name goes
+    // first, so that a planted link cannot lead the body out of the folder.
+    RemoveQuietly(body);
     videoReads_.push_back({SaveFile, body});
     if (service_.StartRead(URL, SaveFile, body)) return true;
     DiscardVideoBody(SaveFile);
