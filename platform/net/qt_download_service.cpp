@@ -69,6 +69,7 @@ QtDownloadService::QtDownloadService(QtDownloadServiceOptions options, QObject* 
 
 QtDownloadService::~QtDownloadService() {
     while (!reads_.empty()) Discard(Take(reads_.front()->id));
+    DeleteEndedReplies();
 }
 
 void QtDownloadService::SetListener(ReadListener* listener) {
@@ -77,6 +78,7 @@ void QtDownloadService::SetListener(ReadListener* listener) {
 
 bool QtDownloadService::StartRead(const std::string& url, const std::string& name,
                                   const std::filesystem::path& bodyFile) {
+    DeleteEndedReplies();
     const QUrl address = ToUrl(url);
     const QString scheme = address.scheme();
     if (!address.isValid() || address.host().isEmpty() || (scheme != "http" && scheme != "https"))
@@ -125,27 +127,57 @@ std::unique_ptr<QtDownloadService::Read> QtDownloadService::Take(std::uint64_t i
 }
 
 // Nothing of the read reaches the listener afterwards: abort() emits finished() at once, so the
-// reply is disconnected first. The reply may be the sender of the signal being handled, hence
-// deleteLater().
+// reply is disconnected first. The reply may be the sender of the signal being handled, so it is
+// deleted later, by DeleteEndedReplies.
 void QtDownloadService::Discard(std::unique_ptr<Read> read) {
     if (!read) return;
     QObject::disconnect(read->reply, nullptr, this, nullptr);
     read->reply->abort();
-    read->reply->deleteLater();
+    endedReplies_.push_back(read->reply);
     read->file.reset();
+}
+
+// Only safe while no reply is inside the emission of a signal to us. deleteLater() is no help: the
+// listener's parsers run event loops of their own inside our handlers, and a program that waits
+// through processEvents() without exec() would never delete a reply ended outside any event.
+void QtDownloadService::DeleteEndedReplies() {
+    if (handlerDepth_ > 0) return;
+    for (QNetworkReply* reply : endedReplies_) delete reply;
+    endedReplies_.clear();
+}
+
+template <typename Handler>
+auto QtDownloadService::Handled(std::uint64_t id, Handler handler) {
+    return [this, id, handler](auto&&... arguments) {
+        DeleteEndedReplies();
+        ++handlerDepth_;
+        (this->*handler)(id, arguments...);
+        --handlerDepth_;
+    };
 }
 
 void QtDownloadService::Connect(std::uint64_t id, QNetworkReply* reply) {
     connect(reply, &QNetworkReply::socketStartedConnecting, this,
-            [this, id] { Notify(id, ReadStatus::Connecting); });
+            Handled(id, &QtDownloadService::OnConnecting));
     connect(reply, &QNetworkReply::requestSent, this,
-            [this, id] { Notify(id, ReadStatus::SendingRequest); });
-    connect(reply, &QNetworkReply::redirected, this, [this, id](const QUrl& target) {
-        Notify(id, ReadStatus::Redirecting, target.toString(QUrl::FullyEncoded).toStdString());
-    });
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this, id] { OnHeaders(id); });
-    connect(reply, &QNetworkReply::readyRead, this, [this, id] { OnData(id); });
-    connect(reply, &QNetworkReply::finished, this, [this, id] { OnFinished(id); });
+            Handled(id, &QtDownloadService::OnRequestSent));
+    connect(reply, &QNetworkReply::redirected, this, Handled(id, &QtDownloadService::OnRedirected));
+    connect(reply, &QNetworkReply::metaDataChanged, this,
+            Handled(id, &QtDownloadService::OnHeaders));
+    connect(reply, &QNetworkReply::readyRead, this, Handled(id, &QtDownloadService::OnData));
+    connect(reply, &QNetworkReply::finished, this, Handled(id, &QtDownloadService::OnFinished));
+}
+
+void QtDownloadService::OnConnecting(std::uint64_t id) {
+    Notify(id, ReadStatus::Connecting);
+}
+
+void QtDownloadService::OnRequestSent(std::uint64_t id) {
+    Notify(id, ReadStatus::SendingRequest);
+}
+
+void QtDownloadService::OnRedirected(std::uint64_t id, const QUrl& target) {
+    Notify(id, ReadStatus::Redirecting, target.toString(QUrl::FullyEncoded).toStdString());
 }
 
 void QtDownloadService::Notify(std::uint64_t id, int status, const std::string& text,

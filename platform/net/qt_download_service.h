@@ -10,6 +10,7 @@
 #include "web/download_service.h"
 
 class QNetworkReply;
+class QUrl;
 
 namespace ch {
 
@@ -58,6 +59,12 @@ class QtDownloadService final : public QObject, public DownloadService {
     // Each returns with the read possibly gone: the listener may cancel it from inside.
     void Notify(std::uint64_t id, int status, const std::string& text = {}, std::int64_t done = 0,
                 std::int64_t total = 0);
+    template <typename Handler>
+    auto Handled(std::uint64_t id, Handler handler);
+    void DeleteEndedReplies();
+    void OnConnecting(std::uint64_t id);
+    void OnRequestSent(std::uint64_t id);
+    void OnRedirected(std::uint64_t id, const QUrl& target);
     void OnHeaders(std::uint64_t id);
     void OnData(std::uint64_t id);
     void OnFinished(std::uint64_t id);
@@ -69,6 +76,8 @@ class QtDownloadService final : public QObject, public DownloadService {
     ReadListener* listener_ = nullptr;
     std::vector<std::unique_ptr<Read>> reads_;  // oldest first
     std::uint64_t nextId_ = 1;
+    std::vector<QNetworkReply*> endedReplies_;  // disconnected, to be deleted
+    int handlerDepth_ = 0;                      // our handlers on the stack
 };
 
 }  // namespace ch

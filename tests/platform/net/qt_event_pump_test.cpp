@@ -3,21 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 
 namespace ch {
 namespace {
 
-TEST(QtEventPumpTest, YieldRunsWhatIsPendingAndDeletesObjectsHandedToDeleteLater) {
+TEST(QtEventPumpTest, YieldRunsWhatIsPending) {
     QtEventPump pump;
     bool ran = false;
     QTimer::singleShot(0, [&] { ran = true; });
-    QPointer<QObject> finished = new QObject;
-    finished->deleteLater();
     pump.Yield();
     EXPECT_TRUE(ran);
-    EXPECT_TRUE(finished.isNull());
 }
 
 TEST(QtEventPumpTest, WaitForEventReturnsWhenAnEventArrives) {
