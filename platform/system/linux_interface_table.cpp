@@ -46,9 +46,8 @@ enum Column {
     TxPackets,
     TxErrs,
     TxDrop,
-    ColumnCount = 16,
 };
-using Counters = std::array<std::uint64_t, ColumnCount>;
+using Counters = LinuxInterfaceTable::CounterValues;
 
 std::string_view Trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -58,12 +57,11 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 // "  eth0: 123 4 ..." into the name and its sixteen counters.
-bool ParseCounterLine(std::string_view line, std::string& name, Counters& counters) {
+bool ParseCounterLine(std::string_view line, std::string_view& name, Counters& counters) {
     const auto colon = line.find(':');
     if (colon == std::string_view::npos) return false;
-    const auto nameText = Trimmed(line.substr(0, colon));
-    if (nameText.empty()) return false;
-    name.assign(nameText);
+    name = Trimmed(line.substr(0, colon));
+    if (name.empty()) return false;
     const char* cursor = line.data() + colon + 1;
     const char* end = line.data() + line.size();
     for (auto& counter : counters) {
@@ -151,25 +149,21 @@ TableStatus LinuxInterfaceTable::Read(std::vector<InterfaceRow>& rows) {
     if (fd_ < 0) return TableStatus::NotSupported;
     if (!ReadCounterText()) return TableStatus::Failed;
 
-    std::vector<std::pair<std::string, Counters>> lines;
+    lines_.clear();
     std::string_view rest(text_);
     while (!rest.empty()) {
         const auto end = rest.find('\n');
         const auto line = rest.substr(0, end);
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        std::string name;
-        Counters counters{};
+        CounterLine parsed;
         // The two heading lines and anything malformed hold no interface.
-        if (ParseCounterLine(line, name, counters)) lines.emplace_back(std::move(name), counters);
+        if (ParseCounterLine(line, parsed.Name, parsed.Counters)) lines_.push_back(parsed);
     }
-    std::vector<std::string> names;
-    names.reserve(lines.size());
-    for (const auto& line : lines) names.push_back(line.first);
-    RefreshAttributesIfStale(names);
+    RefreshAttributesIfStale();
 
-    rows.reserve(lines.size());
-    for (const auto& [name, counters] : lines) {
-        InterfaceRow row = attributes_.at(name);
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const Counters& counters = lines_[i].Counters;
+        InterfaceRow& row = rows.emplace_back(attributes_[i]);
         row.InOctets = Low32(counters[RxBytes]);
         row.InNUcastPkts = Low32(counters[RxMulticast]);
         row.InUcastPkts =
@@ -180,33 +174,40 @@ TableStatus LinuxInterfaceTable::Read(std::vector<InterfaceRow>& rows) {
         row.OutUcastPkts = Low32(counters[TxPackets]);
         row.OutDiscards = Low32(counters[TxDrop]);
         row.OutErrors = Low32(counters[TxErrs]);
-        rows.push_back(std::move(row));
     }
     return TableStatus::Ok;
 }
 
 bool LinuxInterfaceTable::ReadCounterText() {
     size_t total = 0;
-    text_.resize(text_.capacity() > 4096 ? text_.capacity() : 4096);
+    text_.resize(std::max<size_t>(text_.capacity(), 4096));
     for (;;) {
-        if (total == text_.size()) text_.resize(text_.size() * 2);
-        const ssize_t got =
-            ::pread(fd_, text_.data() + total, text_.size() - total, static_cast<off_t>(total));
+        const size_t wanted = text_.size() - total;
+        const ssize_t got = ::pread(fd_, text_.data() + total, wanted, static_cast<off_t>(total));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return false;
-        if (got == 0) break;
         total += static_cast<size_t>(got);
+        // The kernel fills the buffer as far as the text goes: a short read is the end, and
+        // asking again would make it write the whole table once more.
+        if (static_cast<size_t>(got) < wanted) break;
+        text_.resize(text_.size() * 2);
     }
     text_.resize(total);
     return true;
 }
 
-void LinuxInterfaceTable::RefreshAttributesIfStale(const std::vector<std::string>& names) {
+void LinuxInterfaceTable::RefreshAttributesIfStale() {
     const auto now = std::chrono::steady_clock::now();
-    if (names == attributeNames_ && now - attributesReadAt_ < attributeMaxAge_) return;
+    const bool sameInterfaces = std::equal(
+        lines_.begin(), lines_.end(), attributeNames_.begin(), attributeNames_.end(),
+        [](const CounterLine& line, const std::string& name) { return line.Name == name; });
+    if (sameInterfaces && now - attributesReadAt_ < attributeMaxAge_) return;
+    attributeNames_.clear();
     attributes_.clear();
-    for (const auto& name : names) attributes_[name] = AttributesOf(name);
-    attributeNames_ = names;
+    for (const auto& line : lines_) {
+        attributeNames_.emplace_back(line.Name);
+        attributes_.push_back(AttributesOf(attributeNames_.back()));
+    }
     attributesReadAt_ = now;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
-#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "netstat/interface_table.h"
@@ -29,17 +31,27 @@ class LinuxInterfaceTable : public InterfaceTable {
 
     TableStatus Read(std::vector<InterfaceRow>& rows) override;
 
+    // The sixteen counters of a /proc/net/dev line, in the file's order.
+    using CounterValues = std::array<std::uint64_t, 16>;
+
   private:
+    struct CounterLine {
+        std::string_view Name;  // inside text_
+        CounterValues Counters{};
+    };
+
     bool ReadCounterText();
-    void RefreshAttributesIfStale(const std::vector<std::string>& names);
+    void RefreshAttributesIfStale();
     InterfaceRow AttributesOf(const std::string& name) const;
 
     int fd_ = -1;
     std::filesystem::path sysClassNet_;
     std::chrono::steady_clock::duration attributeMaxAge_;
     std::string text_;
+    std::vector<CounterLine> lines_;
+    // The interfaces whose /sys attributes were read last, and those attributes, in one order.
     std::vector<std::string> attributeNames_;
-    std::map<std::string, InterfaceRow> attributes_;
+    std::vector<InterfaceRow> attributes_;
     std::chrono::steady_clock::time_point attributesReadAt_{};
 };
 
