@@ -30,7 +30,7 @@ UrlParts SplitUrl(std::string_view url) {
     parts.host = Lower(url.substr(0, slash));
     if (parts.host.ends_with(":80")) parts.host.resize(parts.host.size() - 3);
     parts.path = slash == std::string_view::npos ? "/" : std::string(url.substr(slash));
-    if (parts.path.front() == '?') parts.path.insert(0, "/");
+    if (parts.path.front() == '?') parts.path = "/" + parts.path;
     return parts;
 }
 
