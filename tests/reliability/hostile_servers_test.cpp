@@ -42,7 +42,12 @@ const std::string kBadVideo = kSite + "bad.avi";
 const std::map<std::string, std::int64_t> kVideoSizes = {
     {kSite + "good.avi", 250'000}, {kSite + "after.avi", 260'000}, {kBadVideo, 300'000}};
 constexpr std::int64_t kBadPageBytes = 3'000;
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer keeps freed memory in quarantine (256 MB by default).
+constexpr std::int64_t kMemoryBoundBytes = 512 * 1024 * 1024;
+#else
 constexpr std::int64_t kMemoryBoundBytes = 160 * 1024 * 1024;
+#endif
 constexpr double kSecondsPerSilentWait = 1.0;
 
 struct HostileCase {
