@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -12,7 +13,6 @@
 #include "app/cli/cli_network_watch.h"
 #include "app/cli/flag_file_network_status.h"
 #include "app/cli/program_folder.h"
-#include "app/cli/stop_signals.h"
 #include "engine/product.h"
 #include "engine/run_engine.h"
 #include "engine/search_preparation.h"
@@ -23,6 +23,7 @@
 #include "platform/registry/ini_registry.h"
 #include "platform/system/linux_interface_table.h"
 #include "platform/system/linux_network_status.h"
+#include "platform/system/signal_pipe.h"
 #include "platform/system/single_instance_lock.h"
 #include "settings/settings_store.h"
 #include "shell/startup/start_up.h"
@@ -126,7 +127,8 @@ class Harvest {
         poll.start(kPollIntervalMs);
         sample.start(kSampleIntervalMs);
 
-        StopSignals stopSignals([this, &view](int count) { OnStopSignal(count, view); });
+        SignalPipe stopSignals({SIGINT, SIGTERM},
+                               [this, &view](int count) { OnStopSignal(count, view); });
 
         // The Start steps of the search window; the engine then runs at once instead of on the
         // next tick of a timer.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QSessionManager>
+#include <csignal>
 #include <cstdio>
 
 #include "platform/net/qt_download_service.h"
@@ -13,12 +14,12 @@
 #include "platform/registry/ini_registry.h"
 #include "platform/system/linux_interface_table.h"
 #include "platform/system/linux_network_status.h"
+#include "platform/system/signal_pipe.h"
 #include "platform/system/single_instance_lock.h"
 #include "shell/startup/start_up.h"
 #include "shell/tray/frm_clip_harvester.h"
 #include "shell/tray/qt_info_windows.h"
 #include "shell/tray/qt_message_box.h"
-#include "shell/tray/termination_signals.h"
 
 namespace {
 
@@ -79,7 +80,8 @@ int main(int argc, char** argv) {
         ProgramIcon(), EndProcess);
 
     // A session that ends and a SIGTERM leave the program as "E&xit" does.
-    ch::TerminationSignals termination([&frmClipHarvester] { frmClipHarvester.ExitProgram(); });
+    ch::SignalPipe termination({SIGTERM, SIGHUP},
+                               [&frmClipHarvester](int) { frmClipHarvester.ExitProgram(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest,
                      [&frmClipHarvester](QSessionManager&) { frmClipHarvester.ExitProgram(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit,

@@ -1,4 +1,4 @@
-#include "app/cli/stop_signals.h"
+#include "platform/system/signal_pipe.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,7 +15,7 @@ namespace {
 // The pipe between the handler and the event loop; a handler can reach nothing else safely.
 int signalPipe[2] = {-1, -1};
 
-void OnStopSignal(int number) {
+void OnSignal(int number) {
     const int savedErrno = errno;
     const char byte = static_cast<char>(number);
     // A full pipe already holds enough wake-ups; a lost byte changes nothing.
@@ -33,25 +33,25 @@ void Install(int number, void (*handler)(int)) {
 
 }  // namespace
 
-StopSignals::StopSignals(std::function<void(int)> onSignal) : onSignal_(std::move(onSignal)) {
+SignalPipe::SignalPipe(std::initializer_list<int> signalNumbers, std::function<void(int)> onSignal)
+    : signalNumbers_(signalNumbers), onSignal_(std::move(onSignal)) {
     if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("cannot create the signal pipe");
     notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &StopSignals::Drain);
-    Install(SIGINT, OnStopSignal);
-    Install(SIGTERM, OnStopSignal);
+    connect(notifier_, &QSocketNotifier::activated, this, &SignalPipe::Drain);
+    for (int number : signalNumbers_) Install(number, OnSignal);
 }
 
-StopSignals::~StopSignals() {
-    Install(SIGINT, SIG_DFL);
-    Install(SIGTERM, SIG_DFL);
+SignalPipe::~SignalPipe() {
+    for (int number : signalNumbers_) Install(number, SIG_DFL);
     notifier_->setEnabled(false);
-    close(signalPipe[0]);
-    close(signalPipe[1]);
-    signalPipe[0] = signalPipe[1] = -1;
+    for (int& fd : signalPipe) {
+        close(fd);
+        fd = -1;
+    }
 }
 
-void StopSignals::Drain() {
+void SignalPipe::Drain() {
     char bytes[64];
     ssize_t got = 0;
     while ((got = read(signalPipe[0], bytes, sizeof bytes)) > 0) {

@@ -1,4 +1,4 @@
-#include "app/cli/stop_signals.h"
+#include "platform/system/signal_pipe.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +10,16 @@
 namespace ch {
 namespace {
 
-TEST(StopSignals, EachSignalReachesTheEventLoopCounted) {
+TEST(SignalPipe, EachSignalReachesTheEventLoopCountedInsteadOfEndingTheProcess) {
     std::vector<int> counts;
     QEventLoop loop;
-    StopSignals stopSignals([&](int count) {
+    SignalPipe pipe({SIGINT, SIGTERM, SIGHUP}, [&](int count) {
         counts.push_back(count);
         if (count == 3) loop.quit();
     });
     std::raise(SIGINT);
     std::raise(SIGTERM);
-    std::raise(SIGINT);
+    std::raise(SIGHUP);
     EXPECT_TRUE(counts.empty()) << "the handler itself does no work";
 
     QTimer::singleShot(10000, &loop, [&] { loop.exit(1); });  // a safety net, not a wait
