@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <cerrno>
 #include <system_error>
 
 namespace ch {
@@ -17,15 +17,22 @@ bool SyncToDisk(const std::filesystem::path& path, int flags) {
     return ::close(fd) == 0 && synced;
 }
 
+// The temporary file is created anew (never opened through whatever was left or planted under its
+// name), so the content cannot be written through a link to a file elsewhere.
 bool WriteAndSync(const std::filesystem::path& path, const std::string& content) {
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.flush();
-        if (!out) return false;
+    std::error_code error;
+    std::filesystem::remove(path, error);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool written = true;
+    for (size_t done = 0; written && done < content.size();) {
+        const ssize_t count = ::write(fd, content.data() + done, content.size() - done);
+        if (count < 0 && errno == EINTR) continue;
+        written = count > 0;
+        if (written) done += static_cast<size_t>(count);
     }
-    return SyncToDisk(path, O_RDONLY);
+    const bool synced = written && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
 }
 
 }  // namespace
