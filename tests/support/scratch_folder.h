@@ -36,6 +36,11 @@ class ScratchFolder {
     void Write(const std::string& name, const std::string& bytes) const {
         std::ofstream(path_ / name, std::ios::binary) << bytes;
     }
+    // Writes a file in place (same inode) under a relative path, creating its folders.
+    void WriteAt(const std::filesystem::path& relative, const std::string& bytes) const {
+        std::filesystem::create_directories((path_ / relative).parent_path());
+        std::ofstream(path_ / relative, std::ios::binary | std::ios::trunc) << bytes;
+    }
     std::string Read(const std::string& name) const {
         std::ifstream in(path_ / name, std::ios::binary);
         std::ostringstream bytes;
