@@ -2,26 +2,24 @@
 // run against the simulated web through http_proxy, and the saved videos and list files are
 // checked afterwards. Time-outs run on a fake clock, moved only when the test says so.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <set>
-#include <sstream>
 
+#include "demo_videos.h"
 #include "engine/list_files.h"
 #include "engine/run_engine.h"
 #include "engine/search_preparation.h"
 #include "fake_ports.h"
 #include "platform/net/qt_download_service.h"
 #include "platform/net/qt_event_pump.h"
+#include "scratch_folder.h"
 #include "tools/simweb/generated_body.h"
 #include "tools/simweb/server.h"
 #include "web/ocx_parse_web.h"
+#include "web/video_file_names.h"
 
 namespace ch {
 namespace {
@@ -50,17 +48,19 @@ simweb::Scenario SearchWeb() {
     }
     web.SetLinkPage("http://small.test/", small);
 
-    web.SetLinkPage("http://site001.test/videos/", {"a.avi", "part1.html"});
-    web.SetLinkPage("http://site001.test/videos/part1.html", {"b.mpg", "part2.html"});
-    web.SetLinkPage("http://site001.test/videos/part2.html", {"c.wmv", "part3.html"});
-    web.SetLinkPage("http://site001.test/videos/part3.html", {"d.avi", "part4.html"});
-    web.SetLinkPage("http://site001.test/videos/part4.html", {"never.avi"});
-    web.Set("http://site001.test/videos/a.avi", simweb::Video(250'000));
+    // Level n links to one video and to level n + 1.
+    const char* videos[] = {"a.avi", "b.mpg", "c.wmv", "d.avi", "never.avi"};
+    const std::int64_t sizes[] = {250'000, 300'000, 260'000, 270'000, 270'000};
+    for (int level = 0; level < 5; ++level) {
+        const std::string page = level == 0 ? "" : "part" + std::to_string(level) + ".html";
+        const std::string next = "part" + std::to_string(level + 1) + ".html";
+        web.SetLinkPage("http://site001.test/videos/" + page,
+                        level < 4 ? std::vector<std::string>{videos[level], next}
+                                  : std::vector<std::string>{videos[level]});
+        web.Set("http://site001.test/videos/" + std::string(videos[level]),
+                simweb::Video(sizes[level]));
+    }
     web.Set("http://site001.test/videos/b.mpg", simweb::Video(300'000)).announceLength = false;
-    web.Set("http://site001.test/videos/c.wmv", simweb::Video(260'000));
-    web.Set("http://site001.test/videos/d.avi", simweb::Video(270'000));
-    web.Set("http://site001.test/videos/never.avi", simweb::Video(270'000));
-
     web.SetLinkPage("http://site002.test/clips/", {"old.html", "tiny.avi", "hang.avi"});
     web.Set("http://site002.test/clips/old.html",
             simweb::Redirect("http://site002.test/clips/new.html"));
@@ -69,13 +69,6 @@ simweb::Scenario SearchWeb() {
     web.Set("http://site002.test/clips/tiny.avi", simweb::Video(199'999));
     web.Set(kHang, simweb::Video(400'000)).stallAfter = 1000;
     return web;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 std::vector<std::string> ListEntries(const fs::path& path) {
@@ -101,27 +94,22 @@ class ClockMovingPump : public EventPump {
 class WholeSearchTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() / ("ch-e2e-" + std::to_string(getpid()));
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "program");
-        fs::create_directories(root_ / "downloads");
+        fs::create_directories(root_.Path() / "program");
         server_.Start();
         setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(server_.Port())).c_str(), 1);
         unsetenv("no_proxy");
 
-        state_.ProgramFolder = root_ / "program";
-        state_.DownloadFolder = (root_ / "downloads").string();
+        state_.ProgramFolder = root_.Path() / "program";
+        state_.DownloadFolder = root_.Path().string();
         state_.CurrentKeyword = "funny";
         state_.SearchWindowShown = true;
         PrepareSearch(state_);
     }
-    void TearDown() override { fs::remove_all(root_); }
-
     fs::path List(std::string_view suffix) const {
         return KeywordListPath(state_.ProgramFolder, "funny", suffix);
     }
 
-    fs::path root_;
+    testing::ScratchFolder root_;
     simweb::Server server_{SearchWeb()};
     RunState state_;
     testing::FakeClock clock_;
@@ -158,24 +146,17 @@ TEST_F(WholeSearchTest, SavesTheVideosWorthKeepingDeniesTheSmallSiteAndRecordsTh
     EXPECT_TRUE(minutePassed);
 
     // Exactly the videos worth keeping are saved, byte for byte, and nothing unfinished is left.
-    const std::map<std::string, std::int64_t> kept = {{"http://site001.test/videos/a.avi", 250'000},
-                                                      {"http://site001.test/videos/c.wmv", 260'000},
-                                                      {"http://site001.test/videos/d.avi", 270'000},
-                                                      {"http://site002.test/clips/e.mov", 280'000}};
-    std::set<std::string> saved;
-    for (const auto& entry : fs::directory_iterator(root_ / "downloads" / "funny"))
-        saved.insert(entry.path().filename().string());
-    std::set<std::string> expectedNames;
-    for (const auto& [url, size] : kept) {
-        std::string name = url;
-        name.replace(name.find("://"), 3, "^");
-        std::replace(name.begin(), name.end(), '/', '^');
-        expectedNames.insert(name);
-        EXPECT_TRUE(ReadFile(root_ / "downloads" / "funny" / name) ==
-                    simweb::GeneratedBytes(url, 0, size))
-            << name;
+    std::map<std::string, std::uintmax_t> expected;
+    for (const auto& [url, size] :
+         std::map<std::string, std::int64_t>{{"http://site001.test/videos/a.avi", 250'000},
+                                             {"http://site001.test/videos/c.wmv", 260'000},
+                                             {"http://site001.test/videos/d.avi", 270'000},
+                                             {"http://site002.test/clips/e.mov", 280'000}}) {
+        const std::string name = *VideoFileName(url);
+        expected[name] = static_cast<std::uintmax_t>(size);
+        EXPECT_TRUE(root_.Read("funny/" + name) == simweb::GeneratedBytes(url, 0, size)) << name;
     }
-    EXPECT_EQ(saved, expectedNames);
+    EXPECT_EQ(testing::FilesIn(root_.Path() / "funny"), expected);
 
     // Three levels below each site page, and no deeper.
     EXPECT_EQ(server_.RequestCount("http://site001.test/videos/part3.html"), 1u);
@@ -210,9 +191,3 @@ TEST_F(WholeSearchTest, SavesTheVideosWorthKeepingDeniesTheSmallSiteAndRecordsTh
 
 }  // namespace
 }  // namespace ch
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
