@@ -10,12 +10,9 @@ namespace {
 
 TEST(CliNetworkWatch, TheEngineSwitchesItAndALostNetworkEndsOnlyARun) {
     testing::ScratchFolder folder;
-    const auto flag = folder.Path() / "down";
-    FlagFileNetworkStatus status(flag);
+    FlagFileNetworkStatus status(folder.Path() / "down");
     RunState state;
     CliNetworkWatch watch(state, status);
-
-    EXPECT_FALSE(watch.AlarmEnabled());
     watch.SetAlarmEnabled(true);
     EXPECT_TRUE(watch.AlarmEnabled());
 
@@ -32,7 +29,6 @@ TEST(CliNetworkWatch, TheEngineSwitchesItAndALostNetworkEndsOnlyARun) {
     watch.Check();
     EXPECT_TRUE(state.StopRequested);
     EXPECT_TRUE(state.NetworkLost);
-
     watch.SetAlarmEnabled(false);
     EXPECT_FALSE(watch.AlarmEnabled());
 }
