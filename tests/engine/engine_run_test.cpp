@@ -7,7 +7,27 @@ namespace ch {
 namespace {
 
 using namespace ch::testing;
-using Strings = std::vector<std::string>;
+
+TEST(SearchPreparation, EmptiesTheLastRunButKeepsDeniedHostsAndSlots) {
+    EXPECT_EQ(SeedPageAddress("funny cats & dogs"),
+              "http://www.clipharvester.example/clipharvester_funny_cats_&_dogs.htm");
+    RunState state;
+    state.CurrentKeyword = "cats";
+    state.SiteLinks.Append("http://a/");
+    state.VideoLinks.Append("http://a/v.avi");
+    state.ExpandLinks.Append("http://a/x.html");
+    state.SiteLinkNext = state.VideoLinkNext = state.ExpandLinkNext = 1;
+    state.ListFetchesPending = 2;
+    state.DeniedHosts.Append("http://bad");
+    state.SlotsCancelled = 3;
+    PrepareSearch(state);
+    EXPECT_EQ(state.PageBatch, Strings{SeedPageAddress("cats")});
+    EXPECT_EQ(state.SiteLinkCount() + state.VideoLinkCount() + state.ExpandLinkCount(), 0);
+    EXPECT_EQ(state.SiteLinkNext + state.VideoLinkNext + state.ExpandLinkNext, 0);
+    EXPECT_EQ(state.ListFetchesPending, 0);
+    EXPECT_EQ(state.DeniedHostCount(), 1);
+    EXPECT_EQ(state.SlotsCancelled, 3);
+}
 
 // Two sites from the results of "cats"; the first links one expand page; three videos in all.
 void ScriptTwoSites(EngineScenario& s) {
@@ -21,21 +41,25 @@ void ScriptTwoSites(EngineScenario& s) {
 TEST(EngineRun, FromSeedPagesToCompletion) {
     EngineScenario s;
     ScriptTwoSites(s);
-    const RunOutcome outcome = s.Run();
+    bool listsWrittenWhileTheMessageIsOpen = true;
+    s.messages.whileOpen = [&] {
+        listsWrittenWhileTheMessageIsOpen = s.HasList(ListSuffix::PendingVideos);
+    };
+    EXPECT_EQ(s.Run().End, RunEnd::Completed);
 
-    EXPECT_EQ(outcome.End, RunEnd::Completed);
     EXPECT_EQ(s.control.started.front(), "L" + SeedPageAddress("cats"));
     EXPECT_EQ(s.control.StartedWithTag('G'), 2) << "the second results page brought nothing";
     EXPECT_TRUE(s.control.WasStarted("Ehttp://s1.example/a.html"));
-    EXPECT_EQ(s.control.finished, (Strings{"http://s1.example/v1.avi", "http://s1.example/v2.avi",
-                                           "http://s2.example/w.avi"}));
+    EXPECT_EQ(s.control.finished,
+              Split("http://s1.example/v1.avi http://s1.example/v2.avi http://s2.example/w.avi"));
     ASSERT_EQ(s.messages.shown.size(), 1u);
     EXPECT_EQ(s.messages.shown[0].text, kDoneMessage);
     EXPECT_EQ(s.messages.shown[0].title, kProductTitle);
     EXPECT_EQ(s.messages.shown[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(s.control.htmlCancels + s.control.resCancels, 0) << "completion cancels nothing";
 
-    EXPECT_EQ(s.List(ListSuffix::AllSites), (Strings{"http://s1.example/", "http://s2.example/"}));
+    EXPECT_FALSE(listsWrittenWhileTheMessageIsOpen);
+    EXPECT_EQ(s.List(ListSuffix::AllSites), Split("http://s1.example/ http://s2.example/"));
     EXPECT_EQ(s.List(ListSuffix::PendingSites), Strings{"http://s2.example/"})
         << "the last site started is visited again";
     EXPECT_TRUE(s.HasList(ListSuffix::PendingVideos));
@@ -52,11 +76,11 @@ TEST(EngineRun, FromSeedPagesToCompletion) {
     for (int panel = 4; panel <= 8; ++panel) EXPECT_EQ(s.view.panels[panel], "") << panel;
     EXPECT_EQ(s.view.caption, "&search");
     EXPECT_TRUE(s.view.enabled);
-    EXPECT_TRUE(s.view.Saw(1, "All predefined parameters have been processed "));
-    EXPECT_TRUE(s.view.Saw(1, "Parsing another google page ..."));
-    EXPECT_TRUE(s.view.Saw(1, "Begin to parse new level ..."));
-    EXPECT_TRUE(s.view.Saw(1, "Begin to parse expand link http://s1.example/a.html"));
-    EXPECT_TRUE(s.view.Saw(1, "Begin to download your favourite video http://s1.example/v1.avi"));
+    for (const char* status :
+         {"All predefined parameters have been processed ", "Parsing another google page ...",
+          "Begin to parse new level ...", "Begin to parse expand link http://s1.example/a.html",
+          "Begin to download your favourite video http://s1.example/v1.avi"})
+        EXPECT_TRUE(s.view.Saw(1, status)) << status;
     EXPECT_TRUE(s.view.Saw(2, "3")) << "two site pages and one expand page taken";
     EXPECT_TRUE(s.view.Saw(4, "0.0%"));
 }
@@ -71,16 +95,6 @@ TEST(EngineRun, AHiddenWindowIsLeftAlone) {
     EXPECT_EQ(s.view.caption, "&Stop");
     EXPECT_FALSE(s.view.enabled);
     EXPECT_EQ(s.watch.switches, (std::vector<bool>{true, false}));
-}
-
-TEST(EngineRun, CompletionMessageComesBeforeTheListsAreWritten) {
-    EngineScenario s;
-    ScriptTwoSites(s);
-    bool pendingWrittenWhileOpen = true;
-    s.messages.whileOpen = [&] { pendingWrittenWhileOpen = s.HasList(ListSuffix::PendingVideos); };
-    s.Run();
-    EXPECT_FALSE(pendingWrittenWhileOpen);
-    EXPECT_TRUE(s.HasList(ListSuffix::PendingVideos));
 }
 
 }  // namespace

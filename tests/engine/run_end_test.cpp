@@ -7,18 +7,14 @@ namespace ch {
 namespace {
 
 using namespace ch::testing;
-using Strings = std::vector<std::string>;
 
 // One site to crawl and seven pending videos from seven sites that take long to download.
-void ScriptLongDownloads(EngineScenario& s) {
-    s.SetList(ListSuffix::Queries, {});
-    s.SetList(ListSuffix::PendingSites, {"http://s/"});
-    Strings videos;
-    for (int i = 1; i <= 7; ++i) {
-        videos.push_back("http://v" + std::to_string(i) + "/a.avi");
-        s.control.videos[videos.back()].Delay = 1000;
-    }
+Strings ScriptLongDownloads(EngineScenario& s) {
+    s.CrawlOnly({"http://s/"});
+    const Strings videos = Numbered("http://v", 7, "/a.avi");
+    for (const auto& video : videos) s.control.videos[video].Delay = 1000;
     s.SetList(ListSuffix::PendingVideos, videos);
+    return videos;
 }
 
 void WhenFiveDownloadsRun(EngineScenario& s, std::function<void()> act) {
@@ -30,23 +26,34 @@ void WhenFiveDownloadsRun(EngineScenario& s, std::function<void()> act) {
     };
 }
 
-TEST(RunEnds, AStopDuringTheCrawlRequeuesExactlyTheCancelledDownloads) {
+// Network loss, then a stop by the user, then a run that completes: each end puts back exactly
+// the downloads it cancelled, and cancelled downloads are not put back again by a later run.
+TEST(RunEnds, NetworkLossAndStopRequeueExactlyTheCancelledDownloads) {
     EngineScenario s;
-    ScriptLongDownloads(s);
+    const Strings videos = ScriptLongDownloads(s);
+    WhenFiveDownloadsRun(s, [&s] {
+        ASSERT_TRUE(s.watch.enabled);
+        s.state.StopRequested = s.state.NetworkLost = true;
+    });
+    EXPECT_EQ(s.Run().End, RunEnd::NetworkLost);
+    EXPECT_EQ(s.MessageTexts(), Strings{kNetworkMessage});
+    EXPECT_EQ(s.List(ListSuffix::PendingVideos), videos);
+
     WhenFiveDownloadsRun(s, [&s] { s.state.StopRequested = true; });
-    const RunOutcome outcome = s.Run();
-    EXPECT_EQ(outcome.End, RunEnd::Stopped);
-    EXPECT_EQ(s.MessageTexts(), Strings{kStopMessage});
+    EXPECT_EQ(s.Run().End, RunEnd::Stopped);
+    EXPECT_EQ(s.MessageTexts().back(), kStopMessage);
     EXPECT_TRUE(s.view.Saw(1, "Canceling..."));
-    EXPECT_GE(s.control.htmlCancels, 1);
-    EXPECT_EQ(s.control.resCancels, 1);
-    EXPECT_EQ(s.List(ListSuffix::PendingVideos),
-              (Strings{"http://v1/a.avi", "http://v2/a.avi", "http://v3/a.avi", "http://v4/a.avi",
-                       "http://v5/a.avi", "http://v6/a.avi", "http://v7/a.avi"}));
+    EXPECT_EQ(s.control.resCancels, 2);
+    EXPECT_EQ(s.List(ListSuffix::PendingVideos), videos);
     EXPECT_EQ(s.List(ListSuffix::PendingSites), Strings{"http://s/"});
-    EXPECT_TRUE(s.folder.Has("denied.txt"));
-    EXPECT_FALSE(s.state.EngineRunning);
-    EXPECT_EQ(s.watch.switches, (std::vector<bool>{true, false}));
+    EXPECT_EQ(s.watch.switches, (std::vector<bool>{true, false, true, false}));
+
+    ASSERT_GT(s.state.SlotsCancelled, 0);
+    s.control.videos.clear();
+    s.control.onStep = nullptr;
+    EXPECT_EQ(s.Run().End, RunEnd::Completed);
+    EXPECT_TRUE(s.List(ListSuffix::PendingVideos).empty());
+    EXPECT_EQ(s.state.SlotsCancelled, 0);
 }
 
 TEST(RunEnds, AStopBeforeTheCrawlStillLoadsReordersAndSavesTheLists) {
@@ -60,26 +67,9 @@ TEST(RunEnds, AStopBeforeTheCrawlStillLoadsReordersAndSavesTheLists) {
     EXPECT_EQ(s.control.StartedWithTag('R') + s.control.StartedWithTag('V'), 0);
     EXPECT_EQ(s.MessageTexts(), Strings{kStopMessage});
     EXPECT_EQ(s.control.resCancels, 1);
-    EXPECT_EQ(s.List(ListSuffix::PendingVideos),
-              (Strings{"http://a/1", "http://b/1", "http://a/2"}));
-    EXPECT_EQ(s.List(ListSuffix::PendingSites), (Strings{"http://s1/", "http://s2/"}))
+    EXPECT_EQ(s.List(ListSuffix::PendingVideos), Split("http://a/1 http://b/1 http://a/2"));
+    EXPECT_EQ(s.List(ListSuffix::PendingSites), Split("http://s1/ http://s2/"))
         << "no site page was started, so every site is still pending";
-}
-
-TEST(RunEnds, NetworkLossShowsItsOwnMessageAndTheNextStopTheStopMessage) {
-    EngineScenario s;
-    ScriptLongDownloads(s);
-    WhenFiveDownloadsRun(s, [&s] {
-        ASSERT_TRUE(s.watch.enabled);
-        s.state.StopRequested = s.state.NetworkLost = true;
-    });
-    EXPECT_EQ(s.Run().End, RunEnd::NetworkLost);
-    EXPECT_EQ(s.MessageTexts(), Strings{kNetworkMessage});
-    EXPECT_EQ(s.List(ListSuffix::PendingVideos).size(), 7u);
-
-    WhenFiveDownloadsRun(s, [&s] { s.state.StopRequested = true; });
-    EXPECT_EQ(s.Run().End, RunEnd::Stopped);
-    EXPECT_EQ(s.MessageTexts().back(), kStopMessage);
 }
 
 TEST(RunEnds, ARunWithoutSitesNeverCompletes) {
@@ -94,26 +84,14 @@ TEST(RunEnds, ARunWithoutSitesNeverCompletes) {
     EXPECT_EQ(s.MessageTexts(), Strings{kStopMessage});
 }
 
-TEST(RunEnds, CancelledDownloadsOfAnEarlierRunAreNotRequeuedAgain) {
-    EngineScenario s;
-    s.SetList(ListSuffix::Queries, {});
-    s.SetList(ListSuffix::PendingSites, {"http://s/"});
-    s.state.SlotsCancelled = 3;
-    s.state.CancelledVideoNames = {"Vhttp://old/1.avi"};
-    s.control.pages["http://s/"].VideoLinks = {"http://a/1", "http://a/2", "http://a/3"};
-    EXPECT_EQ(s.Run().End, RunEnd::Completed);
-    EXPECT_TRUE(s.List(ListSuffix::PendingVideos).empty());
-    EXPECT_EQ(s.state.SlotsCancelled, 0);
-}
-
 TEST(RunEnds, TwoRunsInARowContinueFromTheListFiles) {
     EngineScenario s("funny");
     s.ResultsBring("index of funny avi", 0, {"http://s1/", "http://s2/"});
-    s.control.pages["http://s1/"].VideoLinks = {"http://v1/a.avi", "http://evil/a.avi",
-                                                "http://v2/a.avi"};
+    s.control.pages["http://s1/"].VideoLinks =
+        Split("http://v1/a.avi http://evil/a.avi http://v2/a.avi");
     s.control.pages["http://s1/"].ExpandLinks = {"http://s1/more"};
     s.control.pages["http://s1/more"].Delay = 1000;  // the first site is still being crawled
-    for (const auto* video : {"http://v1/a.avi", "http://v2/a.avi", "http://evil/a.avi"})
+    for (const auto& video : s.control.pages["http://s1/"].VideoLinks)
         s.control.videos[video].Delay = 1000;
     s.control.onStep = [&s] {
         if (s.state.VideoDownloadsActive == 3 && !s.state.StopRequested) {
@@ -124,8 +102,8 @@ TEST(RunEnds, TwoRunsInARowContinueFromTheListFiles) {
     EXPECT_EQ(s.Run().End, RunEnd::Stopped);
     const Strings queries = s.List(ListSuffix::Queries);
     ASSERT_EQ(queries.size(), 14u);
-    EXPECT_EQ(s.List(ListSuffix::PendingSites), (Strings{"http://s1/", "http://s2/"}));
-    EXPECT_EQ(s.List(ListSuffix::PendingVideos), (Strings{"http://v1/a.avi", "http://v2/a.avi"}));
+    EXPECT_EQ(s.List(ListSuffix::PendingSites), Split("http://s1/ http://s2/"));
+    EXPECT_EQ(s.List(ListSuffix::PendingVideos), Split("http://v1/a.avi http://v2/a.avi"));
     RunState reloaded;
     reloaded.ProgramFolder = s.folder.Path();
     ASSERT_EQ(LoadDeniedList(reloaded), ListFileState::Read);
@@ -138,62 +116,65 @@ TEST(RunEnds, TwoRunsInARowContinueFromTheListFiles) {
     s.ResultsBring(queries[0], 0, {"http://s3/"});
     EXPECT_EQ(s.Run().End, RunEnd::Completed);
     EXPECT_EQ(s.List(ListSuffix::Queries), Strings(queries.begin() + 1, queries.end()));
-    EXPECT_EQ(s.control.AddressesWithTag('R'), (Strings{"http://s1/", "http://s2/", "http://s3/"}));
-    EXPECT_EQ(s.control.finished, (Strings{"http://v1/a.avi", "http://v2/a.avi"}));
-    EXPECT_EQ(s.List(ListSuffix::AllSites), (Strings{"http://s1/", "http://s2/", "http://s3/"}));
+    EXPECT_EQ(s.control.AddressesWithTag('R'), Split("http://s1/ http://s2/ http://s3/"));
+    EXPECT_EQ(s.control.finished, Split("http://v1/a.avi http://v2/a.avi"));
+    EXPECT_EQ(s.List(ListSuffix::AllSites), Split("http://s1/ http://s2/ http://s3/"));
 }
 
-TEST(RunFailures, AnUnreadableListEndsTheRunCleanlyAndIsLeftAlone) {
+// A list that cannot be read when the run loads it, or written when the run ends, ends the run
+// as failed with the window restored; a list never loaded is not saved over.
+TEST(RunFailures, AnUnreadableOrUnwritableListEndsTheRunCleanly) {
     const struct {
         std::string keyword;
-        std::string_view unreadable;
+        std::string_view list;
+        bool blockedAtTheEnd;
     } cases[] = {
-        {"cats", ListSuffix::PendingVideos},
-        {"cats", ListSuffix::PendingSites},
-        {"cats", ListSuffix::AllSites},
-        {"funny", ListSuffix::Queries},
+        {"cats", ListSuffix::PendingVideos, false}, {"cats", ListSuffix::PendingSites, false},
+        {"cats", ListSuffix::AllSites, false},      {"funny", ListSuffix::Queries, false},
+        {"cats", ListSuffix::PendingSites, true},
     };
     for (const auto& c : cases) {
         EngineScenario s(c.keyword);
-        std::filesystem::create_directory(s.ListPath(c.unreadable));
+        const std::filesystem::path blocked = s.ListPath(c.list);
+        SCOPED_TRACE(blocked.filename().string() + (c.blockedAtTheEnd ? " at the end" : ""));
+        auto block = [&blocked] {
+            std::filesystem::remove(blocked);
+            std::filesystem::create_directory(blocked);
+        };
+        if (c.blockedAtTheEnd) {
+            s.CrawlOnly({"http://s/"});
+            s.control.pages["http://s/"].VideoLinks = {"http://a/1"};
+            s.messages.whileOpen = block;
+        } else {
+            block();
+        }
         const RunOutcome outcome = s.Run();
-        const std::string file = s.ListPath(c.unreadable).filename().string();
-        EXPECT_EQ(outcome.End, RunEnd::Failed) << file;
-        EXPECT_NE(outcome.Failure.find(file), std::string::npos) << outcome.Failure;
-        EXPECT_TRUE(std::filesystem::is_directory(s.ListPath(c.unreadable))) << file;
-        EXPECT_FALSE(s.state.EngineRunning) << file;
-        EXPECT_GE(s.control.htmlCancels, 1) << file;
-        EXPECT_GE(s.control.resCancels, 1) << file;
-        EXPECT_FALSE(s.watch.enabled) << file;
-        EXPECT_EQ(s.view.panels[1], "Search failed: " + outcome.Failure) << file;
-        EXPECT_EQ(s.view.caption, "&search") << file;
-        EXPECT_TRUE(s.view.enabled) << file;
-        EXPECT_TRUE(s.messages.shown.empty()) << file;
+        EXPECT_EQ(outcome.End, RunEnd::Failed);
+        EXPECT_NE(outcome.Failure.find(blocked.filename().string()), std::string::npos);
+        EXPECT_TRUE(std::filesystem::is_directory(blocked));
+        EXPECT_FALSE(s.state.EngineRunning);
+        EXPECT_FALSE(s.watch.enabled);
+        EXPECT_EQ(s.view.panels[1], "Search failed: " + outcome.Failure);
+        EXPECT_EQ(s.view.caption, "&search");
+        EXPECT_TRUE(s.view.enabled);
+        if (c.blockedAtTheEnd) {
+            EXPECT_TRUE(s.HasList(ListSuffix::PendingVideos)) << "the other lists are written";
+            continue;
+        }
+        EXPECT_GE(s.control.htmlCancels, 1);
+        EXPECT_GE(s.control.resCancels, 1);
+        EXPECT_TRUE(s.messages.shown.empty());
         EXPECT_TRUE(SaveUnfinishedWork(s.state));
         EXPECT_FALSE(s.folder.Has("denied.txt")) << "nothing is saved over lists never loaded";
     }
 }
 
-TEST(RunFailures, AListThatCannotBeWrittenAtTheEndIsReported) {
-    EngineScenario s;
-    s.SetList(ListSuffix::Queries, {});
-    s.SetList(ListSuffix::PendingSites, {"http://s/"});
-    s.control.pages["http://s/"].VideoLinks = {"http://a/1"};
-    s.messages.whileOpen = [&s] {
-        std::filesystem::remove(s.ListPath(ListSuffix::PendingSites));
-        std::filesystem::create_directory(s.ListPath(ListSuffix::PendingSites));
-    };
-    const RunOutcome outcome = s.Run();
-    EXPECT_EQ(outcome.End, RunEnd::Failed);
-    EXPECT_NE(outcome.Failure.find("cats_search.lst"), std::string::npos);
-    EXPECT_TRUE(s.HasList(ListSuffix::PendingVideos)) << "the other lists are still written";
-    EXPECT_EQ(s.view.panels[1], "Search failed: " + outcome.Failure);
-}
-
+// Leaving the program during a run: running downloads go first; outside the crawl the list
+// files already hold all the work.
 TEST(UnfinishedWork, SavedDuringTheCrawlWithRunningDownloadsFirst) {
     EngineScenario s;
     ScriptLongDownloads(s);
-    s.SetList(ListSuffix::PendingVideos, {"http://v1/a.avi", "http://v2/a.avi", "http://v3/a.avi"});
+    s.SetList(ListSuffix::PendingVideos, Numbered("http://v", 3, "/a.avi"));
     bool savedBeforeTheCrawl = false;
     s.control.onStep = [&s, &savedBeforeTheCrawl] {
         if (s.control.steps == 1) {
@@ -203,8 +184,7 @@ TEST(UnfinishedWork, SavedDuringTheCrawlWithRunningDownloadsFirst) {
         if (s.state.VideoDownloadsActive == 3 && !s.state.StopRequested) {
             s.state.DeniedHosts.Append("http://v3");
             EXPECT_TRUE(SaveUnfinishedWork(s.state));
-            EXPECT_EQ(s.List(ListSuffix::PendingVideos),
-                      (Strings{"http://v1/a.avi", "http://v2/a.avi"}));
+            EXPECT_EQ(s.List(ListSuffix::PendingVideos), Split("http://v1/a.avi http://v2/a.avi"));
             EXPECT_EQ(s.List(ListSuffix::PendingSites), Strings{"http://s/"});
             EXPECT_TRUE(s.folder.Has("denied.txt"));
             s.state.StopRequested = true;
