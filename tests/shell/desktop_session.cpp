@@ -1,10 +1,7 @@
 #include "desktop_session.h"
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <thread>
@@ -14,33 +11,12 @@ namespace {
 
 constexpr auto kPollPause = std::chrono::milliseconds(50);
 
-// Runs a program to its end with its output captured; nothing when it fails.
+// Runs a program to its end; its output, or nothing when it fails.
 std::optional<std::string> Capture(const std::vector<std::string>& command,
                                    const std::map<std::string, std::string>& environment) {
-    int out[2];
-    if (pipe(out) != 0) return std::nullopt;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        close(out[1]);
-        for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> argv;
-        for (const auto& part : command) argv.push_back(const_cast<char*>(part.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    std::string text;
-    std::array<char, 4096> buffer;
-    for (ssize_t got; (got = read(out[0], buffer.data(), buffer.size())) > 0;)
-        text.append(buffer.data(), static_cast<size_t>(got));
-    close(out[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
-    return text;
+    ChildProcess process(command[0], {command.begin() + 1, command.end()}, environment);
+    if (process.WaitForExit(std::chrono::seconds(30)) != 0) return std::nullopt;
+    return process.Output();
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -125,30 +101,28 @@ std::optional<std::string> DesktopSession::Xdotool(
 
 std::vector<std::string> DesktopSession::WaitForWindows(const std::string& className, size_t count,
                                                         std::chrono::seconds limit) const {
+    return WaitForSearch({"--class", className}, count, limit);
+}
+
+std::optional<std::string> DesktopSession::WaitForTitle(const std::string& title,
+                                                        std::chrono::seconds limit) const {
+    const auto found = WaitForSearch({"--name", "^" + title + "$"}, 1, limit);
+    return found.empty() ? std::nullopt : std::optional(found.front());
+}
+
+std::vector<std::string> DesktopSession::WaitForSearch(const std::vector<std::string>& terms,
+                                                       size_t count,
+                                                       std::chrono::seconds limit) const {
+    std::vector<std::string> arguments{"search", "--onlyvisible"};
+    arguments.insert(arguments.end(), terms.begin(), terms.end());
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
-        const auto found = Xdotool({"search", "--onlyvisible", "--class", className});
+        const auto found = Xdotool(arguments);
         auto windows = found ? Lines(*found) : std::vector<std::string>{};
         if (windows.size() >= count) return windows;
         if (std::chrono::steady_clock::now() > deadline) return {};
         std::this_thread::sleep_for(kPollPause);
     }
-}
-
-std::optional<std::string> DesktopSession::WaitForTitle(const std::string& title,
-                                                        std::chrono::seconds limit) const {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        const auto found = Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"});
-        if (found && !Lines(*found).empty()) return Lines(*found).front();
-        if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
-        std::this_thread::sleep_for(kPollPause);
-    }
-}
-
-bool DesktopSession::TakeScreenshot(const std::filesystem::path& file) const {
-    const auto import = FindProgram("import");
-    return import && Capture({*import, "-window", "root", file.string()}, {{"DISPLAY", Display()}});
 }
 
 }  // namespace ch::testing

@@ -40,10 +40,12 @@ class DesktopSession {
     // The first visible window of this exact title, waiting for one to appear.
     std::optional<std::string> WaitForTitle(const std::string& title,
                                             std::chrono::seconds limit) const;
-    bool TakeScreenshot(const std::filesystem::path& file) const;
 
   private:
     DesktopSession() = default;
+    // xdotool's visible-window search with these terms, waiting until it finds `count`.
+    std::vector<std::string> WaitForSearch(const std::vector<std::string>& terms, size_t count,
+                                           std::chrono::seconds limit) const;
 
     std::unique_ptr<ChildProcess> xvfb_;
     std::unique_ptr<ChildProcess> namespace_;

@@ -57,27 +57,40 @@ TEST_F(StartUpTest, LaterStartLoadsTheStoredSettingsAndWritesNothing) {
     EXPECT_TRUE(registry.changes.empty());
 }
 
-TEST_F(StartUpTest, DeniedListIsReadUpToItsFirstEmptyLine) {
-    folder.Write("denied.txt",
-                 Line("1 http://first.example") + "\r\n" + Line("3 http://third.example"));
-    ASSERT_TRUE(StartUp(state, registry).Ready());
-    ASSERT_EQ(state.DeniedHostCount(), 1);
-    EXPECT_EQ(state.DeniedHosts[0], "http://first.example");
-}
-
-TEST_F(StartUpTest, DeniedEntriesKeepFileOrderSkipLinesOfNothingAndTakeALineWithoutBlankWhole) {
-    folder.Write("Denied.txt", Line("1 http://a.example") + Line("http://whole.example") +
-                                   "\t\r\n" + Line("3 http://c.example"));
-    ASSERT_TRUE(StartUp(state, registry).Ready());
-    EXPECT_EQ(
-        state.DeniedHosts.Items(),
-        (std::vector<std::string>{"http://a.example", "http://whole.example", "http://c.example"}));
+TEST_F(StartUpTest, DeniedListIsReadInFileOrderUpToItsFirstEmptyLine) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<std::string> hosts;
+    };
+    for (const Case& c : {
+             Case{"denied.txt",
+                  Line("1 http://first.example") + "\r\n" + Line("3 http://third.example"),
+                  {"http://first.example"}},
+             // A line of blanks only is skipped; one without a blank is taken whole.
+             Case{"Denied.txt",
+                  Line("1 http://a.example") + Line("http://whole.example") + "\t\r\n" +
+                      Line("3 http://c.example"),
+                  {"http://a.example", "http://whole.example", "http://c.example"}},
+         }) {
+        ScratchFolder other;
+        other.Write(c.name, c.text);
+        RunState fresh;
+        fresh.ProgramFolder = other.Path();
+        FakeRegistry empty;
+        ASSERT_TRUE(StartUp(fresh, empty).Ready()) << c.name;
+        EXPECT_EQ(fresh.DeniedHosts.Items(), c.hosts) << c.name;
+    }
 }
 
 struct FailureCase {
     const char* what;
     StartUpFailure failure;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.what;
+}
 
 class StartUpFailureTest : public StartUpTest, public ::testing::WithParamInterface<FailureCase> {
   protected:
@@ -112,6 +125,10 @@ TEST_P(StartUpFailureTest, EndsWithTheFailure) {
     EXPECT_FALSE(result.Ready());
     EXPECT_EQ(result.Failure, GetParam().failure);
     EXPECT_FALSE(StartUpFailureText(result.Failure).empty());
+    if (GetParam().failure == StartUpFailure::DeniedListMissing) {
+        EXPECT_TRUE(registry.changes.empty()) << "no settings touched";
+        EXPECT_FALSE(folder.Has("videos"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -127,12 +144,6 @@ INSTANTIATE_TEST_SUITE_P(
             if (c == ' ') c = '_';
         return name;
     });
-
-TEST_F(StartUpTest, MissingDeniedListTouchesNoSettings) {
-    EXPECT_EQ(StartUp(state, registry).Failure, StartUpFailure::DeniedListMissing);
-    EXPECT_TRUE(registry.changes.empty());
-    EXPECT_FALSE(folder.Has("videos"));
-}
 
 TEST(SevereErrorTest, IsTheProductTitledExclamation) {
     RecordingMessages messages;

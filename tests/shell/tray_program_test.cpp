@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "demo_videos.h"
 #include "desktop_session.h"
 #include "engine/list_files.h"
 #include "scratch_folder.h"
-#include "web/video_file_names.h"
 
 namespace ch {
 namespace {
@@ -18,22 +18,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing::ChildProcess;
 using testing::DesktopSession;
-
-// The videos of the demo web that a whole search saves, with their sizes.
-const std::map<std::string, std::uintmax_t> kDemoVideos = {
-    {"http://site001.test/videos/a.avi", 350000}, {"http://site001.test/videos/b.wmv", 420000},
-    {"http://site001.test/videos/c.mpg", 500000}, {"http://site001.test/videos/d.avi", 260000},
-    {"http://site002.test/clips/e.mov", 380000},  {"http://site002.test/clips/f.flv", 310000},
-    {"http://site003.test/movies/g.avi", 450000}, {"http://site003.test/movies/h.mpeg", 330000},
-};
-
-std::map<std::string, std::uintmax_t> SavedFiles(const fs::path& folder) {
-    std::map<std::string, std::uintmax_t> files;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error))
-        files[entry.path().filename().string()] = entry.file_size();
-    return files;
-}
 
 class TrayProgramTest : public ::testing::Test {
   protected:
@@ -102,9 +86,7 @@ TEST_F(TrayProgramTest, SearchFromTheTrayMenuSavesEveryVideoAndTheListsThenExits
 
     const auto message = session->WaitForTitle("ClipHarvester 2.0", 240s);
     ASSERT_TRUE(message) << "the run did not end: " << program->Errors();
-    std::map<std::string, std::uintmax_t> expected;
-    for (const auto& [address, size] : kDemoVideos) expected[*VideoFileName(address)] = size;
-    EXPECT_EQ(SavedFiles(folder / "videos" / "funny"), expected);
+    EXPECT_EQ(testing::FilesIn(folder / "videos" / "funny"), testing::DemoVideoFiles());
     PressKeysIn(*message, "Return");
 
     // The run rewrites its lists once its message is closed, before it takes the next event.
