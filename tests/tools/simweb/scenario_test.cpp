@@ -28,7 +28,7 @@ TEST(ParseRequestHeadTest, ProxyAndOriginFormsGiveAbsoluteAddressesAndAnythingEl
          "http://Site.test:81/a.html?x=1"},
         {"HEAD HTTP://s.test/ HTTP/1.0", "HTTP://s.test/"},
         {"", nullptr},
-        {"GET / HTTP/2", nullptr},
+        {"GET http://a.test/ HTTP/2", nullptr},
         {"GET /a HTTP/1.1\r\nHost: ", nullptr},
         {"CONNECT site.test:443 HTTP/1.1\r\nHost: site.test", nullptr},
     };
