@@ -14,37 +14,26 @@ class FixedStatus : public NetworkStatus {
     bool alive_;
 };
 
-struct WatchCase {
-    bool alive;
-    bool running;
-    bool stops;
-};
-
-class NetworkWatchTest : public ::testing::TestWithParam<WatchCase> {};
-
-TEST_P(NetworkWatchTest, OnlyALossDuringARunStopsIt) {
-    RunState state;
-    state.EngineRunning = GetParam().running;
-    FixedStatus status(GetParam().alive);
-    WatchNetwork(state, status);
-    EXPECT_EQ(state.StopRequested, GetParam().stops);
-    EXPECT_EQ(state.NetworkLost, GetParam().stops);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, NetworkWatchTest,
-                         ::testing::Values(WatchCase{false, true, true},
-                                           WatchCase{false, false, false},
-                                           WatchCase{true, true, false},
-                                           WatchCase{true, false, false}));
-
-TEST(NetworkWatchFlagsTest, ALiveNetworkLeavesAStopTheUserAskedFor) {
-    RunState state;
-    state.EngineRunning = true;
-    state.StopRequested = true;
-    FixedStatus status(true);
-    WatchNetwork(state, status);
-    EXPECT_TRUE(state.StopRequested);
-    EXPECT_FALSE(state.NetworkLost);
+// Only a loss during a run stops it as lost; a live network leaves a stop the user asked for.
+TEST(NetworkWatch, OnlyALossDuringARunStopsIt) {
+    const struct {
+        bool alive, running, userStop, stops, lost;
+    } cases[] = {
+        {false, true, false, true, true},  {false, false, false, false, false},
+        {true, true, false, false, false}, {true, false, false, false, false},
+        {true, true, true, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "alive " << c.alive << ", running " << c.running
+                                          << ", user stop " << c.userStop);
+        RunState state;
+        state.EngineRunning = c.running;
+        state.StopRequested = c.userStop;
+        FixedStatus status(c.alive);
+        WatchNetwork(state, status);
+        EXPECT_EQ(state.StopRequested, c.stops);
+        EXPECT_EQ(state.NetworkLost, c.lost);
+    }
 }
 
 }  // namespace
