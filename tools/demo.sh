@@ -3,18 +3,29 @@
 # for every host name through http_proxy, and the harvest runs in a network namespace that has
 # only loopback whenever one can be made, so no real host is ever reached.
 #
-#   tools/demo.sh [BUILD_DIR]        (default: build)
+#   tools/demo.sh [--tray] [BUILD_DIR]        (default: build)
 #
+# Without --tray, clipharvester-cli harvests "funny" and the exit status is its own. With --tray
+# (on a display), the tray program runs from a copy in the demo's program folder: open the search
+# window from its tray menu and press Search; the demo ends when the program exits.
 # CLIPHARVESTER_DEMO_FOLDER chooses the program folder (default: a new temporary folder); the
-# videos land in its "videos" folder. The exit status is clipharvester-cli's.
+# videos land in its "videos" folder.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+tray=""
+if [ "${1:-}" = --tray ]; then
+    tray="--tray"
+    shift
+fi
 build="$(cd "${1:-$root/build}" && pwd)"
 cli="$build/app/cli/clipharvester-cli"
 simweb="$build/tools/simweb/clipharvester-simweb"
+tray_program="$build/app/tray/clipharvester"
 keyword="funny"
+front_end="$cli"
+[ -z "$tray" ] || front_end="$tray_program"
 
-for program in "$cli" "$simweb"; do
+for program in "$front_end" "$simweb"; do
     [ -x "$program" ] || { echo "demo: $program is missing; build first (tools/start.sh)" >&2; exit 1; }
 done
 
@@ -22,9 +33,9 @@ done
 if [ -z "${CLIPHARVESTER_DEMO_ISOLATED:-}" ]; then
     export CLIPHARVESTER_DEMO_ISOLATED=yes
     if [ "$(id -u)" -eq 0 ] && unshare -n true 2>/dev/null; then
-        exec unshare -n -- "$0" "$build"
+        exec unshare -n -- "$0" $tray "$build"
     elif unshare -rn true 2>/dev/null; then
-        exec unshare -rn -- "$0" "$build"
+        exec unshare -rn -- "$0" $tray "$build"
     fi
     CLIPHARVESTER_DEMO_ISOLATED=no
     echo "demo: no private network namespace here; every request still goes to the local proxy"
@@ -32,7 +43,9 @@ fi
 if [ "$CLIPHARVESTER_DEMO_ISOLATED" = yes ]; then
     ip link set lo up
     # A namespace with only loopback has no route out, which the network watch would read as a
-    # lost network: declare the network up instead (it goes down only if this file appears).
+    # lost network: a default route through loopback keeps the network up for the tray program,
+    # and the command line declares it up (it goes down only if this file appears).
+    ip route add default dev lo 2>/dev/null || true
     export CLIPHARVESTER_NETWORK_DOWN_FLAG="/nonexistent/clipharvester-demo-network-down"
 fi
 
@@ -49,14 +62,24 @@ if ! read -r -t 30 first_line <&"${SIMWEB[0]}" || ! [[ $first_line =~ ([0-9]+)[^
     exit 1
 fi
 port="${BASH_REMATCH[1]}"
-# Keep reading what the server prints, so that it never blocks on a full pipe.
-cat <&"${SIMWEB[0]}" >"$folder/simweb.log" &
+# Keep reading what the server prints, so that it never blocks on a full pipe (bash does not hand
+# a coprocess's own descriptors to other jobs: copy the descriptor first).
+exec {simweb_out}<&"${SIMWEB[0]}"
+cat <&"$simweb_out" >"$folder/simweb.log" &
 
 echo "Simulated web on 127.0.0.1:$port; program folder $folder"
 unset no_proxy NO_PROXY
 export http_proxy="http://127.0.0.1:$port"
 status=0
-"$cli" --program-folder "$folder" "$keyword" || status=$?
+if [ -n "$tray" ]; then
+    # The tray program keeps its settings and lists beside itself: it runs from a copy there.
+    cp "$tray_program" "$folder/clipharvester"
+    echo "Right-click the ClipHarvester icon in the notification area, choose Video Grabbing and"
+    echo "press Search; choose Exit from the same menu to end the demo."
+    "$folder/clipharvester" || status=$?
+else
+    "$cli" --program-folder "$folder" "$keyword" || status=$?
+fi
 
 echo
 echo "Videos in $folder/videos/$keyword:"
