@@ -14,7 +14,9 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWI
     -DCMAKE_SHARED_LINKER_FLAGS="$flags"
 cmake --build "$build" -j"$(nproc)"
 built=$SECONDS
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
+# No strict_string_checks: libxkbcommon-x11 hands strndup a buffer without a terminating zero,
+# which that check reports inside the display plugin of every program that opens an X display.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/sanitize.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 unshare -n -- bash -c "ip link set lo up && ctest --test-dir '$build' --output-on-failure -j2"
