@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "engine/page_counters.h"
 #include "web/link_lists.h"
 #include "web/page_parser.h"
 #include "web/results_page_parser.h"
@@ -69,7 +70,7 @@ ocxParseWeb::~ocxParseWeb() {
 void ocxParseWeb::BeginHtmlDownload(const std::string& URL, const std::string& SaveFile) {
     // A fetch that is not started ends at once, so the engine's count stays right.
     if (state_.StopRequested) {
-        if (int* counter = PageCounter(SaveFile)) --*counter;
+        if (int* counter = PageCounterOf(state_, SaveFile)) --*counter;
         return;
     }
     pendingHtmlNames_.push_back(SaveFile);
@@ -173,7 +174,7 @@ void ocxParseWeb::ReadComplete(const std::string& name, int status, const ReadBo
     if (!IsVideoName(name)) {
         RemovePendingName(name);
         if (body.Data.size() <= kMaxParsedPageBytes) ParseFinishedPage(name, body.Data);
-        if (int* counter = PageCounter(name)) --*counter;
+        if (int* counter = PageCounterOf(state_, name)) --*counter;
         return;
     }
     if (const int slot = FindSlot(name); slot >= 0) EmptySlot(slot);
@@ -249,25 +250,9 @@ void ocxParseWeb::ParseFinishedPage(const std::string& name, const std::string& 
 
 // ---- Page bookkeeping ----
 
-int* ocxParseWeb::PageCounter(const std::string& name) {
-    if (name.empty()) return nullptr;
-    switch (name.front()) {
-        case 'L':
-            return &state_.ListFetchesPending;
-        case 'G':
-            return &state_.ResultPagesPending;
-        case 'R':
-            return &state_.SitePagesPending;
-        case 'E':
-            return &state_.ExpandPagesPending;
-        default:
-            return nullptr;
-    }
-}
-
 void ocxParseWeb::EndPageFetch(const std::string& name) {
     RemovePendingName(name);
-    if (int* counter = PageCounter(name)) --*counter;
+    if (int* counter = PageCounterOf(state_, name)) --*counter;
 }
 
 void ocxParseWeb::RemovePendingName(const std::string& name) {

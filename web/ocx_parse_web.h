@@ -63,7 +63,6 @@ class ocxParseWeb final : public DownloadControl, public ReadListener {
     void DiscardVideoBody(const std::string& name);
     bool SaveResDownload(const std::string& SaveFile);
 
-    int* PageCounter(const std::string& name);
     void EndPageFetch(const std::string& name);
     void RemovePendingName(const std::string& name);
     void ParseFinishedPage(const std::string& name, const std::string& page);

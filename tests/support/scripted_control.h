@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/page_counters.h"
 #include "engine/ports.h"
 #include "engine/run_state.h"
 #include "engine/site_form.h"
@@ -120,7 +121,7 @@ class ScriptedControl : public DownloadControl {
 
     void BeginHtmlDownload(const std::string& URL, const std::string& SaveFile) override {
         Record(URL, SaveFile);
-        int* counter = PageCounter(SaveFile);
+        int* counter = PageCounterOf(state_, SaveFile);
         if (state_.StopRequested || refuseStarts) {
             if (counter) --*counter;
             return;
@@ -190,21 +191,6 @@ class ScriptedControl : public DownloadControl {
         bool hangs;
     };
 
-    int* PageCounter(const std::string& name) {
-        switch (name.empty() ? ' ' : name[0]) {
-            case 'L':
-                return &state_.ListFetchesPending;
-            case 'G':
-                return &state_.ResultPagesPending;
-            case 'R':
-                return &state_.SitePagesPending;
-            case 'E':
-                return &state_.ExpandPagesPending;
-            default:
-                return nullptr;
-        }
-    }
-
     bool Allowed(std::string address) const {
         return !state_.DeniedHosts.Contains(NormaliseSite(address));
     }
@@ -226,7 +212,7 @@ class ScriptedControl : public DownloadControl {
                 ++state_.VideosQueued;
             }
         }
-        if (int* counter = PageCounter(fetch.name)) --*counter;
+        if (int* counter = PageCounterOf(state_, fetch.name)) --*counter;
     }
 
     void ReleaseSlot(const std::string& name) {
