@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,104 +11,78 @@ namespace {
 
 using testing::ControlFixture;
 using Names = std::vector<std::string>;
+using Step = std::function<void(ControlFixture&, const std::string&)>;
 
 TEST(DownloadControlPages, EveryFetchIsCountedDownExactlyOnce) {
-    struct Outcome {
-        std::string description;
-        void (*before)(ControlFixture&);  // runs before the start
-        void (*after)(ControlFixture&, const std::string&);
-    };
-    const auto nothing = [](ControlFixture&) {};
-    const auto none = [](ControlFixture&, const std::string&) {};
-    const std::vector<Outcome> outcomes = {
-        {"completed", nothing,
-         [](ControlFixture& f, const std::string& n) { f.service.CompletePage(n, "<p>"); }},
-        {"failed in progress", nothing,
-         [](ControlFixture& f, const std::string& n) { f.service.Progress(n, ReadStatus::Error); }},
-        {"failed at completion", nothing,
-         [](ControlFixture& f, const std::string& n) { f.service.Fail(n); }},
-        {"refused by the service", [](ControlFixture& f) { f.service.refuseStarts = true; }, none},
-        {"not started after stop", [](ControlFixture& f) { f.state.StopRequested = true; }, none},
-        {"cancelled", nothing,
-         [](ControlFixture& f, const std::string&) { f.control.CancelHtmlDownload(); }},
-        {"oversized page", nothing,
-         [](ControlFixture& f, const std::string& n) {
-             f.service.CompletePage(n, std::string(200'001, 'x'));
-         }},
+    const Step none = [](ControlFixture&, const std::string&) {};
+    // Each outcome: what happens before the start, what happens after it.
+    const std::vector<std::pair<Step, Step>> outcomes = {
+        {none, [](auto& f, auto& n) { f.service.CompletePage(n, "<p>"); }},
+        {none, [](auto& f, auto& n) { f.service.Progress(n, ReadStatus::Error); }},
+        {none, [](auto& f, auto& n) { f.service.Fail(n); }},
+        {none, [](auto& f, auto&) { f.control.CancelHtmlDownload(); }},
+        {[](auto& f, auto&) { f.service.refuseStarts = true; }, none},
+        {[](auto& f, auto&) { f.state.StopRequested = true; }, none},
     };
     for (const char tag : std::string("LGRE")) {
-        for (const Outcome& outcome : outcomes) {
-            SCOPED_TRACE(std::string(1, tag) + " " + outcome.description);
+        for (size_t i = 0; i < outcomes.size(); ++i) {
+            SCOPED_TRACE(std::string(1, tag) + " outcome " + std::to_string(i));
             ControlFixture f;
             const std::string name = tag == 'G' ? "G" : std::string(1, tag) + "http://site/p.html";
-            outcome.before(f);
+            outcomes[i].first(f, name);
             f.StartPage(name);
-            outcome.after(f, name);
+            outcomes[i].second(f, name);
             EXPECT_EQ(f.PendingPages(), 0);
-            EXPECT_TRUE(f.control.PendingHtmlNames().empty());
-            EXPECT_TRUE(f.service.running.empty());
-            EXPECT_EQ(f.view.Saw(1, "Attempting to connect..."),
-                      !f.service.refuseStarts && !f.state.StopRequested);
+            EXPECT_TRUE(f.control.PendingHtmlNames().empty() && f.service.running.empty());
+            EXPECT_EQ(f.view.Saw(1, "Attempting to connect..."), i < 4);
         }
     }
 }
 
-TEST(DownloadControlPages, UnknownOrEmptyDownloadNamesChangeNoCounter) {
+TEST(DownloadControlPages, AnEndReachesOnlyItsOwnFetchAndCancelEndsAll) {
     ControlFixture f;
+    for (const std::string name : {"Lhttp://seed/", "G", "Rhttp://site/", "Ehttp://site/a", "G"})
+        f.StartPage(name);
+    EXPECT_EQ(f.service.started.at(2).url, "http://site/");
+    // Names the control does not know change no counter.
     for (const std::string name : {"Xhttp://site/", ""}) {
         f.control.BeginHtmlDownload("http://site/", name);
         f.service.CompletePage(name, "<table>a.com/1</table>");
         f.service.Fail(name);
     }
-    EXPECT_EQ(f.PendingPages() + f.state.VideoDownloadsActive + f.state.SiteLinkCount(), 0);
-}
-
-TEST(DownloadControlPages, ACompletionEndsOnlyItsOwnFetchAndCancelEndsAll) {
-    ControlFixture f;
-    for (const std::string name : {"Lhttp://seed/", "G", "Rhttp://site/", "Ehttp://site/a", "G"})
-        f.StartPage(name);
-    EXPECT_EQ(f.service.started.at(2).url, "http://site/");
     f.service.CompletePage("G", "");
-    EXPECT_EQ(f.state.ResultPagesPending, 1);
+    EXPECT_EQ(f.PendingPages(), 4);
+    EXPECT_EQ(f.state.SiteLinkCount(), 0);
     const Names left = {"Lhttp://seed/", "Rhttp://site/", "Ehttp://site/a", "G"};
     EXPECT_EQ(f.control.PendingHtmlNames(), left);
     EXPECT_TRUE(f.control.CancelHtmlDownload());
     EXPECT_EQ(f.service.cancelled, left);
     EXPECT_EQ(f.PendingPages(), 0);
-    EXPECT_TRUE(f.control.PendingHtmlNames().empty());
 }
 
 TEST(DownloadControlPages, CompletedPagesUpTo200000BytesGoToTheirParser) {
     const std::string results = "<table>www.found.com/videos</table>";
     const std::string page = "<a href=clip.avi>v</a><a href=next.html>n</a>";
-    struct Case {
-        std::string name, body;
-        int sites, videos, pages;
-    };
-    const std::vector<Case> cases = {
-        {"Lhttp://seed/", results + page, 0, 0, 0},
-        {"G", results, 1, 0, 0},
-        {"G", results + std::string(200'000 - results.size(), ' '), 1, 0, 0},
-        {"G", results + std::string(200'001 - results.size(), ' '), 0, 0, 0},
-        {"Rhttp://site/", page, 0, 1, 1},
-        {"Ehttp://site/", page, 0, 1, 1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name + " of " + std::to_string(c.body.size()) + " bytes");
+    const auto check = [](const std::string& name, const std::string& body, int sites, int links) {
+        SCOPED_TRACE(name + " of " + std::to_string(body.size()) + " bytes");
         ControlFixture f;
-        f.StartPage(c.name);
-        f.service.CompletePage(c.name, c.body);
-        EXPECT_EQ(f.state.SiteLinkCount(), c.sites);
-        EXPECT_EQ(f.state.VideoLinkCount(), c.videos);
-        EXPECT_EQ(f.state.ExpandLinkCount(), c.pages);
-        EXPECT_EQ(f.PageCounter(c.name.front()), 0);
-    }
+        f.StartPage(name);
+        f.service.CompletePage(name, body);
+        EXPECT_EQ(f.state.SiteLinkCount(), sites);
+        EXPECT_EQ(f.state.VideoLinkCount(), links);
+        EXPECT_EQ(f.state.ExpandLinkCount(), links);
+        EXPECT_EQ(f.PendingPages(), 0);
+    };
+    check("Lhttp://seed/", results + page, 0, 0);
+    check("G", results + std::string(200'000 - results.size(), ' '), 1, 0);
+    check("G", results + std::string(200'001 - results.size(), ' '), 0, 0);
+    check("Rhttp://site/", page, 0, 1);
+    check("Ehttp://site/", page, 0, 1);
 }
 
 TEST(DownloadControlPages, StatusTextsOfNotifications) {
     const std::vector<std::pair<int, std::string>> cases = {
         {ReadStatus::Error, "Error...aborting transferhttp://site/p.html"},
-        {ReadStatus::FindingResource, ""},
         {ReadStatus::Connecting, "Connecting ..."},
         {ReadStatus::Redirecting, "Redirecting..."},
         {ReadStatus::BeginDownloadData, "Begin downloading ..."},
@@ -115,24 +90,24 @@ TEST(DownloadControlPages, StatusTextsOfNotifications) {
         {ReadStatus::EndDownloadData, "Download completed, but search engine is still working..."},
         {ReadStatus::SendingRequest, "Sending connect request..."},
         {7, ""},
+        {-1, "Error occured while downloading: http://site/p.html"},  // failed completion
     };
     for (const auto& [status, text] : cases) {
         SCOPED_TRACE(status);
         ControlFixture f;
         f.StartPage("Rhttp://site/p.html");
         f.view.history.clear();
-        f.service.Progress("Rhttp://site/p.html", status, "http://moved/", 10, 100);
-        EXPECT_EQ(f.view.history.size(), text.empty() ? 0u : 1u);
+        if (status < 0)
+            f.service.Fail("Rhttp://site/p.html");
+        else
+            f.service.Progress("Rhttp://site/p.html", status, "http://moved/", 10, 100);
         EXPECT_EQ(f.view.panels[1], text.empty() ? "Attempting to connect..." : text);
-        EXPECT_EQ(f.state.SitePagesPending, status == ReadStatus::Error ? 0 : 1);
+        EXPECT_EQ(f.view.history.empty(), text.empty());
+        EXPECT_EQ(f.state.SitePagesPending, status == ReadStatus::Error || status < 0 ? 0 : 1);
         // A redirect's target is crawled as a page of its own.
         EXPECT_EQ(f.state.ExpandLinks.Items(),
                   status == ReadStatus::Redirecting ? Names{"http://moved/"} : Names{});
     }
-    ControlFixture f;
-    f.StartPage("Rhttp://site/p.html");
-    f.service.Fail("Rhttp://site/p.html");
-    EXPECT_EQ(f.view.panels[1], "Error occured while downloading: http://site/p.html");
 }
 
 TEST(DownloadControlPages, WhileStoppedEveryNotificationIsIgnored) {
@@ -144,8 +119,7 @@ TEST(DownloadControlPages, WhileStoppedEveryNotificationIsIgnored) {
     f.service.Progress("G", ReadStatus::Error);
     f.service.CompletePage("Rhttp://site/", "<a href=a.avi>x</a>");
     f.service.Progress("Rhttp://site/", ReadStatus::Redirecting, "http://moved/");
-    EXPECT_EQ(f.state.ResultPagesPending, 1);
-    EXPECT_EQ(f.state.SitePagesPending, 1);
+    EXPECT_EQ(f.PendingPages(), 2);
     EXPECT_EQ(f.state.VideoLinkCount() + f.state.ExpandLinkCount(), 0);
     EXPECT_TRUE(f.view.history.empty());
 }
@@ -153,11 +127,8 @@ TEST(DownloadControlPages, WhileStoppedEveryNotificationIsIgnored) {
 TEST(DownloadControlPages, DestructionCancelsWhatIsStillRunning) {
     testing::FakeDownloadService service;
     {
-        RunState state;
-        testing::RecordingView view;
-        testing::FakeClock clock;
-        testing::FakePump pump;
-        ocxParseWeb control(state, service, view, clock, pump);
+        testing::ControlFixture f;
+        ocxParseWeb control(f.state, service, f.view, f.clock, f.pump);
         control.BeginHtmlDownload("http://site/", "Rhttp://site/");
         EXPECT_EQ(service.listener, &control);
     }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/page_counters.h"
 #include "engine/run_state.h"
 #include "fake_download_service.h"
 #include "fake_ports.h"
@@ -19,47 +20,31 @@ struct WebFixture {
     FakePump pump;
     RecordingView view;
     WebContext web{state, pump, view};
-
     WebFixture() { state.SearchWindowShown = true; }
 };
 
 // The download control over a fake service, with the engine's side of each start done by hand.
-struct ControlFixture {
+struct ControlFixture : WebFixture {
     ScratchFolder downloads;
-    RunState state;
     FakeDownloadService service;
-    RecordingView view;
     FakeClock clock;
-    FakePump pump;
     ocxParseWeb control{state, service, view, clock, pump};
 
     ControlFixture() {
-        state.SearchWindowShown = true;
         state.DownloadFolder = downloads.Path().string();
         state.CurrentKeyword = "funny clips";
     }
-
     std::filesystem::path KeywordFolder() const { return downloads.Path() / "funny_clips"; }
-
-    // The engine's pending counter of a page fetch, chosen by the first letter of its name.
-    int& PageCounter(char tag) {
-        if (tag == 'L') return state.ListFetchesPending;
-        if (tag == 'G') return state.ResultPagesPending;
-        if (tag == 'R') return state.SitePagesPending;
-        return state.ExpandPagesPending;
-    }
     int PendingPages() const {
         return state.ListFetchesPending + state.ResultPagesPending + state.SitePagesPending +
                state.ExpandPagesPending;
     }
-
     // Starts a page fetch the way the engine does: the call, then the counter.
     void StartPage(const std::string& name) {
         control.BeginHtmlDownload(name.size() > 1 ? name.substr(1) : "http://www.google.com/",
                                   name);
-        ++PageCounter(name.front());
+        ++*PageCounterOf(state, name);
     }
-
     // Fills a slot and starts its video the way the engine does; returns the download name.
     std::string StartVideo(int slot, const std::string& address) {
         const std::string name = "V" + address;
@@ -70,12 +55,9 @@ struct ControlFixture {
         ++state.VideoDownloadsActive;
         return name;
     }
-
     std::filesystem::path BodyFileOf(const std::string& name) const {
-        const FakeDownloadService::Read* read = service.Find(name);
-        return read ? read->bodyFile : std::filesystem::path();
+        return service.Find(name) ? service.Find(name)->bodyFile : std::filesystem::path();
     }
-
     // Every file below the download folder, relative to it.
     std::vector<std::string> FilesWritten() const {
         std::vector<std::string> files;
