@@ -3,87 +3,79 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 
 #include "scratch_folder.h"
 
 namespace ch {
 namespace {
 
-const std::string kRouteHeading =
-    "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\n";
-const std::string kSubnetRoute = "eth0\t0001A8C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n";
-const std::string kDefaultRoute = "eth0\t00000000\t0101A8C0\t0003\t0\t0\t100\t00000000\t0\t0\t0\n";
-const std::string kZero32(32, '0');
+std::string Route(const std::string& iface, const std::string& flags = "0003",
+                  const std::string& destination = "00000000") {
+    return iface + "\t" + destination + "\t0101A8C0\t" + flags + "\t0\t0\t0\t" + destination +
+           "\t0\t0\t0\n";
+}
 
 std::string Ipv6Route(const std::string& flags, const std::string& iface) {
-    return kZero32 + " 00 " + kZero32 + " 00 fe800000000000000000000000000001 00000400 " +
-           "00000001 00000000 " + flags + " " + iface + "\n";
+    const std::string zero(32, '0');
+    return zero + " 00 " + zero + " 00 " + zero + " 00000400 00000001 00000000 " + flags + " " +
+           iface + "\n";
 }
 
 class LinuxNetworkStatusTest : public ::testing::Test {
   protected:
     LinuxNetworkStatusTest() {
-        folder_.WriteAt("net/ipv6_route", "");
-        Link("eth0", "0x1003", "up", "1");
-        Link("lo", "0x9", "unknown", "1");
+        Link("eth0", "0x1003 up 1");
+        Link("lo", "0x9 unknown 1");
     }
-    void Link(const std::string& name, const std::string& flags, const std::string& operstate,
-              const std::string& carrier) {
-        folder_.WriteAt("class/" + name + "/flags", flags + "\n");
-        folder_.WriteAt("class/" + name + "/operstate", operstate + "\n");
-        folder_.WriteAt("class/" + name + "/carrier", carrier + "\n");
+    // "flags operstate carrier"
+    void Link(const std::string& name, const std::string& values) {
+        std::istringstream in(values);
+        for (const char* file : {"flags", "operstate", "carrier"})
+            if (std::string value; in >> value)
+                folder_.WriteAt("class/" + name + "/" + file, value + "\n");
     }
-    bool Alive(const std::string& routes) {
-        folder_.WriteAt("net/route", kRouteHeading + routes);
-        LinuxNetworkStatus status(
-            folder_.Path() / "net", folder_.Path() / "class",
-            [this](const std::string& name) { return withAddress_.contains(name); });
-        return status.IsNetworkAlive();
+    bool Alive(const std::string& routes, const std::string& ipv6Routes = "") {
+        folder_.WriteAt("net/route", "Iface\tDestination\tGateway \tFlags\tRefCnt\n" + routes);
+        folder_.WriteAt("net/ipv6_route", ipv6Routes);
+        return LinuxNetworkStatus(folder_.Path() / "net", folder_.Path() / "class",
+                                  [this](const std::string& name) { return named_.contains(name); })
+            .IsNetworkAlive();
     }
 
     testing::ScratchFolder folder_;
-    std::set<std::string> withAddress_{"eth0", "lo"};
+    std::set<std::string> named_{"eth0", "lo", "../evil"};  // interfaces with an address
 };
 
 TEST_F(LinuxNetworkStatusTest, OnlyADefaultRouteThroughAWorkingInterfaceIsAlive) {
-    EXPECT_TRUE(Alive(kSubnetRoute + kDefaultRoute));
-    EXPECT_FALSE(Alive(kSubnetRoute)) << "only local routes";
-
-    struct LinkCase {
-        const char *flags, *operstate, *carrier;
-        bool alive;
+    EXPECT_TRUE(Alive(Route("eth0", "0001", "0001A8C0") + Route("eth0")));
+    EXPECT_FALSE(Alive(Route("eth0", "0001", "0001A8C0"))) << "only local routes";
+    EXPECT_FALSE(Alive(Route("eth0", "0203"))) << "a reject route";
+    auto check = [this](const char* link, bool alive) {
+        Link("eth0", link);
+        EXPECT_EQ(Alive(Route("eth0")), alive) << link;
     };
-    for (const LinkCase& link :
-         {LinkCase{"0x1002", "down", "0", false},       // administratively down
-          LinkCase{"0x1003", "down", "0", false},       // the cable is out
-          LinkCase{"0x1003", "dormant", "1", false},    // not yet connected
-          LinkCase{"0x1003", "unknown", "1", true}}) {  // cannot say, but carries
-        SCOPED_TRACE(link.operstate);
-        Link("eth0", link.flags, link.operstate, link.carrier);
-        EXPECT_EQ(Alive(kDefaultRoute), link.alive);
-    }
-    withAddress_.erase("eth0");
-    EXPECT_FALSE(Alive(kDefaultRoute)) << "up and running, but no address yet";
+    check("0x1002 down 0", false);     // administratively down
+    check("0x1003 down 0", false);     // the cable is out
+    check("0x1003 dormant 1", false);  // not yet connected
+    check("0x1003 unknown 1", true);   // cannot say, but carries
+    named_.erase("eth0");
+    EXPECT_FALSE(Alive(Route("eth0"))) << "up and running, but no address yet";
 }
 
 TEST_F(LinuxNetworkStatusTest, Ipv6DefaultRouteCountsButTheRejectRouteDoesNot) {
-    folder_.WriteAt("net/ipv6_route", Ipv6Route("00200200", "lo"));
-    EXPECT_FALSE(Alive(""));
-    folder_.WriteAt("net/ipv6_route", Ipv6Route("00200200", "lo") + Ipv6Route("00450003", "eth0"));
-    EXPECT_TRUE(Alive(""));
+    EXPECT_FALSE(Alive("", Ipv6Route("00200200", "lo")));
+    EXPECT_TRUE(Alive("", Ipv6Route("00200200", "lo") + Ipv6Route("00450003", "eth0")));
 }
 
 TEST_F(LinuxNetworkStatusTest, HostileOrBrokenRouteFilesAreDown) {
-    for (const std::string routes : {"..\t00000000\t0\t0003\t0\t0\t0\t00000000\n",
-                                     "../../tmp\t00000000\t0\t0003\t0\t0\t0\t00000000\n",
-                                     "eth0\t00000000\t0\tzz\t0\t0\t0\t00000000\n", "eth0\n"}) {
-        SCOPED_TRACE(routes);
-        EXPECT_FALSE(Alive(routes));
-    }
+    Link("../evil", "0x1003 up 1");
+    for (const std::string& routes : {Route("../evil"), Route("eth0", "zz"), std::string("eth0\n")})
+        EXPECT_FALSE(Alive(routes)) << routes;
     std::filesystem::remove_all(folder_.Path() / "net");
-    LinuxNetworkStatus status(folder_.Path() / "net", folder_.Path() / "class",
-                              [](const std::string&) { return true; });
-    EXPECT_FALSE(status.IsNetworkAlive());
+    EXPECT_FALSE(LinuxNetworkStatus(folder_.Path() / "net", folder_.Path() / "class",
+                                    [](const std::string&) { return true; })
+                     .IsNetworkAlive());
 }
 
 TEST(InterfaceHasAddressOnThisMachine, LoopbackHasOneAndAMadeUpNameHasNone) {
