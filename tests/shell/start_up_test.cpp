@@ -11,142 +11,82 @@
 namespace ch {
 namespace {
 
-using testing::FakeRegistry;
-using testing::RecordingMessages;
-using testing::ScratchFolder;
+namespace fs = std::filesystem;
+using Keys = std::map<std::string, std::string>;
 
-std::string Line(const std::string& text) {
-    return ScrambleLine(kListKey, text) + "\r\n";
-}
-
-class StartUpTest : public ::testing::Test {
-  protected:
-    StartUpTest() { state.ProgramFolder = folder.Path(); }
-
-    ScratchFolder folder;
-    FakeRegistry registry;
+// A program folder of its own with a registry of its own, as a fresh process sees them.
+struct Start {
+    Start() { state.ProgramFolder = folder.Path(); }
+    StartUpResult Run() { return StartUp(state, registry); }
+    testing::ScratchFolder folder;
+    testing::FakeRegistry registry;
+    Keys& Stored() { return registry.keys[kSettingsKeyPath]; }
     RunState state;
 };
 
-TEST_F(StartUpTest, FirstStartWithEmptyDeniedListInitialisesTheSettings) {
-    folder.Write("denied.txt", "");
-    ASSERT_TRUE(StartUp(state, registry).Ready());
-    EXPECT_EQ(state.DeniedHostCount(), 0);
-    const auto videos = (folder.Path() / "videos").string();
-    EXPECT_EQ(state.DownloadFolder, videos);
-    EXPECT_TRUE(std::filesystem::is_directory(videos));
-    EXPECT_EQ(state.Projects, std::vector<std::string>{"funny"});
-    EXPECT_EQ(state.ProjectCount, 1);
-    EXPECT_EQ(registry.keys[kSettingsKeyPath]["ProjectNum"], "1");
-    EXPECT_EQ(registry.keys[kSettingsKeyPath]["Project1"], "funny");
-    EXPECT_EQ(registry.keys[kSettingsKeyPath]["Download_File_Folder"], videos);
+TEST(StartUp, FirstStartInitialisesTheSettingsAndALaterStartLoadsThemWritingNothing) {
+    Start first;
+    first.folder.Write("denied.txt", "");
+    ASSERT_TRUE(first.Run().Ready());
+    const auto videos = (first.folder.Path() / "videos").string();
+    EXPECT_EQ(first.state.DownloadFolder, videos);
+    EXPECT_TRUE(fs::is_directory(videos));
+    EXPECT_EQ(first.state.Projects, std::vector<std::string>{"funny"});
+    EXPECT_EQ(first.Stored(),
+              (Keys{{"Download_File_Folder", videos}, {"ProjectNum", "1"}, {"Project1", "funny"}}));
+
+    Start later;
+    later.folder.Write("denied.txt", "");
+    const auto downloads = (later.folder.Path() / "downloads").string();
+    later.Stored() = {{"Download_File_Folder", downloads},
+                      {"ProjectNum", "2"},
+                      {"Project1", "cats"},
+                      {"Project2", "funny"}};
+    ASSERT_TRUE(later.Run().Ready());
+    EXPECT_TRUE(fs::is_directory(downloads));
+    EXPECT_EQ(later.state.Projects, (std::vector<std::string>{"cats", "funny"}));
+    EXPECT_TRUE(later.registry.changes.empty());
 }
 
-TEST_F(StartUpTest, LaterStartLoadsTheStoredSettingsAndWritesNothing) {
-    folder.Write("denied.txt", "");
-    const auto downloads = (folder.Path() / "downloads").string();
-    registry.keys[kSettingsKeyPath] = {{"Download_File_Folder", downloads},
-                                       {"ProjectNum", "2"},
-                                       {"Project1", "cats"},
-                                       {"Project2", "funny"}};
-    ASSERT_TRUE(StartUp(state, registry).Ready());
-    EXPECT_EQ(state.DownloadFolder, downloads);
-    EXPECT_TRUE(std::filesystem::is_directory(downloads));
-    EXPECT_EQ(state.Projects, (std::vector<std::string>{"cats", "funny"}));
-    EXPECT_EQ(state.ProjectCount, 2);
-    EXPECT_TRUE(registry.changes.empty());
+TEST(StartUp, DeniedListIsReadInFileOrderUpToItsFirstEmptyLineSkippingBlankOnlyLines) {
+    const auto line = [](const std::string& text) { return ScrambleLine(kListKey, text) + "\r\n"; };
+    Start start;
+    start.folder.Write("Denied.txt", line("1 http://a.example") + line("http://whole.example") +
+                                         "\t\r\n" + line("3 http://c.example") + "\r\n" +
+                                         line("4 http://after.example"));
+    ASSERT_TRUE(start.Run().Ready());
+    EXPECT_EQ(
+        start.state.DeniedHosts.Items(),
+        (std::vector<std::string>{"http://a.example", "http://whole.example", "http://c.example"}));
 }
 
-TEST_F(StartUpTest, DeniedListIsReadInFileOrderUpToItsFirstEmptyLine) {
-    struct Case {
-        const char* name;
-        std::string text;
-        std::vector<std::string> hosts;
-    };
-    for (const Case& c : {
-             Case{"denied.txt",
-                  Line("1 http://first.example") + "\r\n" + Line("3 http://third.example"),
-                  {"http://first.example"}},
-             // A line of blanks only is skipped; one without a blank is taken whole.
-             Case{"Denied.txt",
-                  Line("1 http://a.example") + Line("http://whole.example") + "\t\r\n" +
-                      Line("3 http://c.example"),
-                  {"http://a.example", "http://whole.example", "http://c.example"}},
-         }) {
-        ScratchFolder other;
-        other.Write(c.name, c.text);
-        RunState fresh;
-        fresh.ProgramFolder = other.Path();
-        FakeRegistry empty;
-        ASSERT_TRUE(StartUp(fresh, empty).Ready()) << c.name;
-        EXPECT_EQ(fresh.DeniedHosts.Items(), c.hosts) << c.name;
-    }
-}
-
-struct FailureCase {
-    const char* what;
-    StartUpFailure failure;
-};
-
-void PrintTo(const FailureCase& c, std::ostream* out) {
-    *out << c.what;
-}
-
-class StartUpFailureTest : public StartUpTest, public ::testing::WithParamInterface<FailureCase> {
-  protected:
-    void Arrange(StartUpFailure failure) {
-        switch (failure) {
-            case StartUpFailure::DeniedListMissing:
-                break;
-            case StartUpFailure::DeniedListUnreadable:
-                std::filesystem::create_directory(folder.Path() / "denied.txt");
-                break;
-            case StartUpFailure::SettingsDamaged:
-                folder.Write("denied.txt", "");
-                registry.keys[kSettingsKeyPath] = {{"Download_File_Folder", folder.Path().string()},
-                                                   {"ProjectNum", "many"}};
-                break;
-            case StartUpFailure::DownloadFolderNotCreated:
-                folder.Write("denied.txt", "");
-                folder.Write("blocker", "a file where a folder should be");
-                registry.keys[kSettingsKeyPath] = {
-                    {"Download_File_Folder", (folder.Path() / "blocker" / "videos").string()},
-                    {"ProjectNum", "0"}};
-                break;
-            case StartUpFailure::None:
-                break;
+TEST(StartUp, EachFailureStopsTheStartWithItsOwnText) {
+    for (const auto failure :
+         {StartUpFailure::DeniedListMissing, StartUpFailure::DeniedListUnreadable,
+          StartUpFailure::SettingsDamaged, StartUpFailure::DownloadFolderNotCreated}) {
+        Start start;
+        const fs::path root = start.folder.Path();
+        if (failure == StartUpFailure::DeniedListUnreadable)
+            fs::create_directory(root / "denied.txt");
+        if (failure > StartUpFailure::DeniedListUnreadable) start.folder.Write("denied.txt", "");
+        if (failure == StartUpFailure::SettingsDamaged)
+            start.Stored() = {{"Download_File_Folder", root.string()}, {"ProjectNum", "many"}};
+        if (failure == StartUpFailure::DownloadFolderNotCreated) {
+            start.folder.Write("blocker", "a file where a folder should be");
+            start.Stored() = {{"Download_File_Folder", (root / "blocker" / "videos").string()},
+                              {"ProjectNum", "0"}};
+        }
+        const auto result = start.Run();
+        EXPECT_EQ(result.Failure, failure) << StartUpFailureText(failure);
+        EXPECT_FALSE(result.Ready() || StartUpFailureText(failure).empty());
+        if (failure == StartUpFailure::DeniedListMissing) {
+            EXPECT_TRUE(start.registry.changes.empty() && !start.folder.Has("videos"));
         }
     }
-};
-
-TEST_P(StartUpFailureTest, EndsWithTheFailure) {
-    Arrange(GetParam().failure);
-    const auto result = StartUp(state, registry);
-    EXPECT_FALSE(result.Ready());
-    EXPECT_EQ(result.Failure, GetParam().failure);
-    EXPECT_FALSE(StartUpFailureText(result.Failure).empty());
-    if (GetParam().failure == StartUpFailure::DeniedListMissing) {
-        EXPECT_TRUE(registry.changes.empty()) << "no settings touched";
-        EXPECT_FALSE(folder.Has("videos"));
-    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Failures, StartUpFailureTest,
-    ::testing::Values(FailureCase{"missing denied list", StartUpFailure::DeniedListMissing},
-                      FailureCase{"unreadable denied list", StartUpFailure::DeniedListUnreadable},
-                      FailureCase{"damaged ProjectNum", StartUpFailure::SettingsDamaged},
-                      FailureCase{"download folder blocked",
-                                  StartUpFailure::DownloadFolderNotCreated}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        for (char& c : name)
-            if (c == ' ') c = '_';
-        return name;
-    });
-
-TEST(SevereErrorTest, IsTheProductTitledExclamation) {
-    RecordingMessages messages;
+TEST(StartUp, SevereErrorIsTheProductTitledExclamation) {
+    testing::RecordingMessages messages;
     ShowSevereError(messages);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Severe error has occured !");
