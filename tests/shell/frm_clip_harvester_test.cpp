@@ -2,81 +2,169 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+
 #include "engine/list_files.h"
-#include "tray_fixture.h"
+#include "fake_download_service.h"
+#include "fake_interface_table.h"
+#include "fake_ports.h"
+#include "fake_registry.h"
+#include "platform/net/qt_event_pump.h"
+#include "scratch_folder.h"
+#include "shell/startup/start_up.h"
 
 namespace ch {
 namespace {
 
-using testing::TrayFixture;
+using namespace testing;
 
-using TrayWindowTest = TrayFixture;
+struct SwitchableNetwork : NetworkStatus {
+    bool alive = true;
+    bool IsNetworkAlive() override { return alive; }
+};
 
-TEST_F(TrayWindowTest, LoadShowsTheTrayMenuWithoutTooltipAndStartsOnlyTheMeter) {
-    EXPECT_TRUE(window->FluxTimer().isActive());
-    EXPECT_TRUE(window->FormatFluxTimer().isActive());
-    EXPECT_FALSE(window->VideoListTimer().isActive());
-    EXPECT_FALSE(window->AlarmTimer().isActive());
+struct RecordingInfoWindows : InfoWindows {
+    std::vector<std::string> opened;
+    void ShowHelpModal() override { opened.push_back("help modal"); }
+    void ShowAboutModal() override { opened.push_back("about modal"); }
+    void ShowAboutModeless() override { opened.push_back("about modeless"); }
+};
+
+// The hidden main window over fakes, in a program folder of its own that has been through the
+// start-up steps. A driver timer plays the web while the engine runs inside its yields: seed and
+// results pages answer at once and empty, site pages with sitePage; nothing else answers.
+class TrayWindow : public ::testing::Test {
+  protected:
+    static constexpr int kRunTimeoutMs = 20000;
+
+    TrayWindow() {
+        folder.Write("denied.txt", "");
+        state.ProgramFolder = folder.Path();
+        EXPECT_TRUE(StartUp(state, registry).Ready());
+        QPixmap icon(16, 16);
+        icon.fill(Qt::darkGreen);
+        window = std::make_unique<frmClipHarvester>(
+            TrayPorts{state, registry, clock, pump, service, table, network, messages, info},
+            QIcon(icon), [this] { OnEndProcess(); });
+        driver.callOnTimeout([this] {
+            for (const auto& read : std::vector(service.running)) {
+                if (read.name[0] == 'L' || read.name[0] == 'G') service.CompletePage(read.name, "");
+                if (read.name[0] == 'R' && !sitePage.empty())
+                    service.CompletePage(read.name, sitePage);
+            }
+            if (onDrive) onDrive();
+        });
+        driver.start(0);
+        // A run that the scenario fails to end would hold every wait of the test inside it.
+        QTimer::singleShot(kRunTimeoutMs, &driver, [this] { state.StopRequested = true; });
+    }
+
+    QAction* MenuItem(const char* name) {
+        return window->PopupMenu().findChild<QAction*>(QString::fromLatin1(name));
+    }
+    template <typename T>
+    T* InSearchWindow(const char* name) {
+        return window->SearchWindow()->findChild<T*>(QString::fromLatin1(name));
+    }
+    QPushButton* SearchButton() { return InSearchWindow<QPushButton>("cmdGrabNow"); }
+    void OpenSearchWindow() {
+        MenuItem("mnuGrabbing")->trigger();
+        ASSERT_NE(window->SearchWindow(), nullptr);
+    }
+    bool WaitForMessage(const std::string& text) {
+        return QTest::qWaitFor(
+            [&] { return !messages.shown.empty() && messages.shown.back().text == text; },
+            kRunTimeoutMs);
+    }
+    bool WaitForFluxTicks(int ticks) {
+        int seen = 0;
+        QObject context;
+        QObject::connect(&window->FluxTimer(), &QTimer::timeout, &context, [&seen] { ++seen; });
+        return QTest::qWaitFor([&seen, ticks] { return seen >= ticks; });
+    }
+    // What the exit sequence had done when it ended the process.
+    void OnEndProcess() {
+        ++processEnds;
+        videosAtEnd = ReadListFile(VideoList()).Entries;
+        trayShownAtEnd = window->TrayIcon().isVisible();
+        searchWindowAtEnd = window->SearchWindow() != nullptr;
+    }
+    std::filesystem::path VideoList() const {
+        return KeywordListPath(folder.Path(), "funny", ListSuffix::PendingVideos);
+    }
+
+    ScratchFolder folder;
+    RunState state;
+    FakeRegistry registry;
+    FakeClock clock;
+    QtEventPump pump;
+    FakeDownloadService service;
+    FakeInterfaceTable table;
+    SwitchableNetwork network;
+    RecordingMessages messages;
+    RecordingInfoWindows info;
+    QTimer driver;
+    std::unique_ptr<frmClipHarvester> window;
+    std::string sitePage;
+    std::function<void()> onDrive;
+    int processEnds = 0;
+    std::vector<std::string> videosAtEnd;
+    bool trayShownAtEnd = true;
+    bool searchWindowAtEnd = true;
+};
+
+TEST_F(TrayWindow, LoadsHiddenGreysVideoGrabbingWhileTheSearchWindowIsOpenAndExitsOnceWhileIdle) {
+    EXPECT_TRUE(window->FluxTimer().isActive() && window->FormatFluxTimer().isActive());
+    EXPECT_FALSE(window->VideoListTimer().isActive() || window->AlarmTimer().isActive());
     EXPECT_FALSE(window->isVisible());
-
-    QMenu& menu = window->PopupMenu();
     QStringList items;
-    for (const QAction* action : menu.actions())
+    for (const QAction* action : window->PopupMenu().actions())
         items << (action->isSeparator() ? "-" : action->text());
     EXPECT_EQ(items, (QStringList{"&Video Grabbing", "-", "&Help", "A&bout...", "E&xit"}));
-    EXPECT_EQ(window->TrayIcon().contextMenu(), &menu);
+    EXPECT_EQ(window->TrayIcon().contextMenu(), &window->PopupMenu());
     EXPECT_TRUE(window->TrayIcon().toolTip().isEmpty());
-    EXPECT_TRUE(window->TrayIcon().isVisible());
-}
 
-TEST_F(TrayWindowTest, VideoGrabbingIsGreyedWhileTheSearchWindowIsOpen) {
     QAction* grabbing = MenuItem("mnuGrabbing");
-    OpenSearchWindow();
-    EXPECT_FALSE(grabbing->isEnabled());
-    EXPECT_TRUE(state.SearchWindowShown);
-    EXPECT_TRUE(window->SearchWindow()->isVisible());
-
-    InSearchWindow<QAction>("mnuHide")->trigger();
-    EXPECT_TRUE(grabbing->isEnabled());
-    EXPECT_FALSE(state.SearchWindowShown);
-    EXPECT_TRUE(QTest::qWaitFor([this] { return window->SearchWindow() == nullptr; }));
-
-    OpenSearchWindow();
-    EXPECT_FALSE(grabbing->isEnabled());
-}
-
-TEST_F(TrayWindowTest, HelpAndAboutOpenFromTheTrayAndFromTheSearchWindow) {
     MenuItem("mnuHelp")->trigger();
     MenuItem("mnuAbout")->trigger();
     OpenSearchWindow();
+    EXPECT_FALSE(grabbing->isEnabled());
     InSearchWindow<QAction>("mnuContent")->trigger();
     InSearchWindow<QAction>("mnuAbout")->trigger();
     EXPECT_EQ(info.opened, (std::vector<std::string>{"help modal", "about modeless", "help modal",
                                                      "about modal"}));
-}
-
-TEST_F(TrayWindowTest, ThroughputReachesPanelNineOfAnOpenSearchWindowOnly) {
-    table.SetReceived(5000);
-    bool sampled = false;
-    QObject::connect(&window->FluxTimer(), &QTimer::timeout, [&sampled] { sampled = true; });
-    ASSERT_TRUE(QTest::qWaitFor([&sampled] { return sampled; }));  // hidden: nothing to write to
-
+    InSearchWindow<QAction>("mnuHide")->trigger();
+    EXPECT_TRUE(grabbing->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window->SearchWindow() == nullptr; }));
     OpenSearchWindow();
-    auto* panel9 = InSearchWindow<QLabel>("panel9");
-    ASSERT_NE(panel9, nullptr);
-    panel9->setText("stale");
-    sampled = false;
-    ASSERT_TRUE(QTest::qWaitFor([&sampled] { return sampled; }));
-    EXPECT_EQ(panel9->text(), "0 Kbps");
-    EXPECT_GT(table.reads, 1);
+    EXPECT_FALSE(grabbing->isEnabled());
+
+    MenuItem("mnuExit")->trigger();  // while idle
+    MenuItem("mnuExit")->trigger();
+    EXPECT_EQ(processEnds, 1);
+    EXPECT_FALSE(std::filesystem::exists(VideoList()));
+    EXPECT_FALSE(trayShownAtEnd || searchWindowAtEnd);
 }
 
-TEST_F(TrayWindowTest, NetworkLossEndsTheRunAndTheNextRunEndsWithTheUsersStop) {
+TEST_F(TrayWindow, WhileIdleThroughputReachesPanelNineAndANetworkLossDoesNothing) {
+    ASSERT_TRUE(WaitForFluxTicks(1));  // hidden: nothing to write to
+    network.alive = false;
+    OpenSearchWindow();
+    InSearchWindow<QLabel>("panel9")->setText("stale");
+    ASSERT_TRUE(WaitForFluxTicks(3));
+    EXPECT_EQ(InSearchWindow<QLabel>("panel9")->text(), "0 Kbps");
+    EXPECT_FALSE(window->AlarmTimer().isActive() || state.StopRequested || state.NetworkLost);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(TrayWindow, NetworkLossEndsTheRunAndTheNextRunEndsWithTheUsersStop) {
     network.alive = false;
     OpenSearchWindow();
     SearchButton()->click();
-    ASSERT_TRUE(QTest::qWaitFor([this] { return MessageShown("You are not on the internet !"); },
-                                kRunTimeoutMs));
+    ASSERT_TRUE(WaitForMessage("You are not on the internet !"));
     ASSERT_TRUE(QTest::qWaitFor([this] { return !state.EngineRunning; }, kRunTimeoutMs));
     EXPECT_TRUE(state.NetworkLost);
     EXPECT_FALSE(window->AlarmTimer().isActive());
@@ -84,7 +172,6 @@ TEST_F(TrayWindowTest, NetworkLossEndsTheRunAndTheNextRunEndsWithTheUsersStop) {
     EXPECT_EQ(messages.shown[0].title, "ClipHarvester 2.0");
 
     network.alive = true;
-    ASSERT_TRUE(SearchButton()->isEnabled());
     // Stop as soon as the run is under way and its button can be pressed.
     onDrive = [this] {
         QPushButton* button = SearchButton();
@@ -93,49 +180,14 @@ TEST_F(TrayWindowTest, NetworkLossEndsTheRunAndTheNextRunEndsWithTheUsersStop) {
     };
     SearchButton()->click();
     EXPECT_FALSE(state.NetworkLost);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return MessageShown("You have pressed stop button !"); },
-                                kRunTimeoutMs));
+    ASSERT_TRUE(WaitForMessage("You have pressed stop button !"));
     ASSERT_TRUE(QTest::qWaitFor([this] { return !state.EngineRunning; }, kRunTimeoutMs));
     EXPECT_EQ(messages.shown.size(), 2u);
 }
 
-TEST_F(TrayWindowTest, NetworkLossWhileIdleDoesNothing) {
-    network.alive = false;
-    OpenSearchWindow();
-    int samples = 0;
-    QObject::connect(&window->FluxTimer(), &QTimer::timeout, [&samples] { ++samples; });
-    ASSERT_TRUE(QTest::qWaitFor([&samples] { return samples >= 3; }));
-    EXPECT_FALSE(window->AlarmTimer().isActive());
-    EXPECT_FALSE(state.StopRequested);
-    EXPECT_FALSE(state.NetworkLost);
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(SearchButton()->text(), "&Search");
-}
-
-class TrayExitTest : public TrayFixture {
-  protected:
-    // What the exit sequence had done when it ended the process.
-    void OnEndProcess() override {
-        ++processEnds;
-        videosAtEnd = ReadListFile(VideoList()).Entries;
-        trayShownAtEnd = window->TrayIcon().isVisible();
-        searchWindowAtEnd = window->SearchWindow() != nullptr;
-        stopRequestedAtEnd = state.StopRequested;
-    }
-    std::filesystem::path VideoList() const {
-        return KeywordListPath(folder.Path(), "funny", ListSuffix::PendingVideos);
-    }
-
-    std::vector<std::string> videosAtEnd;
-    bool trayShownAtEnd = true;
-    bool searchWindowAtEnd = true;
-    bool stopRequestedAtEnd = false;
-};
-
-TEST_F(TrayExitTest, ExitDuringARunSavesTheUnfinishedWorkThenEndsAtOnce) {
+TEST_F(TrayWindow, ExitDuringARunSavesTheUnfinishedWorkThenEndsAtOnce) {
     const std::string video = "http://site-one.example/funny-clip.avi";
-    // A site left from an earlier search.
-    for (auto suffix : {ListSuffix::AllSites, ListSuffix::PendingSites})
+    for (auto suffix : {ListSuffix::AllSites, ListSuffix::PendingSites})  // from an earlier search
         ASSERT_TRUE(WriteListFile(KeywordListPath(folder.Path(), "funny", suffix),
                                   {"http://site-one.example/"}));
     sitePage = "<html><body><a href=\"" + video + "\">clip</a></body></html>";
@@ -147,23 +199,10 @@ TEST_F(TrayExitTest, ExitDuringARunSavesTheUnfinishedWorkThenEndsAtOnce) {
     SearchButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([this] { return processEnds == 1; }, kRunTimeoutMs));
     EXPECT_EQ(videosAtEnd, std::vector<std::string>{video});
-    EXPECT_FALSE(trayShownAtEnd);
-    EXPECT_FALSE(searchWindowAtEnd);
-    EXPECT_TRUE(stopRequestedAtEnd);
-    EXPECT_FALSE(state.SearchWindowShown);
+    EXPECT_FALSE(trayShownAtEnd || searchWindowAtEnd);
+    EXPECT_TRUE(state.StopRequested);
     onDrive = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([this] { return !state.EngineRunning; }, kRunTimeoutMs));
-}
-
-TEST_F(TrayExitTest, ExitWhileIdleWritesNoListFile) {
-    OpenSearchWindow();
-    MenuItem("mnuExit")->trigger();
-    EXPECT_EQ(processEnds, 1);
-    EXPECT_FALSE(std::filesystem::exists(VideoList()));
-    EXPECT_FALSE(trayShownAtEnd);
-    EXPECT_FALSE(searchWindowAtEnd);
-    MenuItem("mnuExit")->trigger();
-    EXPECT_EQ(processEnds, 1);
 }
 
 }  // namespace
