@@ -7,34 +7,30 @@ namespace {
 
 using Action = CliOptions::Action;
 
-TEST(ParseCliOptionsTest, ReadsTheCommandLine) {
-    struct Case {
-        std::vector<std::string> arguments;
-        Action what;
-        std::string keyword, folder;
-    };
-    for (const Case& c : {
-             Case{{"Funny Cats"}, Action::Harvest, "Funny Cats", ""},
-             Case{{"--program-folder", "/tmp/a", "funny"}, Action::Harvest, "funny", "/tmp/a"},
-             Case{{"funny", "--program-folder=/tmp/b"}, Action::Harvest, "funny", "/tmp/b"},
-             Case{{"--", "-dash-keyword"}, Action::Harvest, "-dash-keyword", ""},
-             Case{{"--help", "--bogus"}, Action::Help, "", ""},
-             Case{{"funny", "-h"}, Action::Help, "", ""},
-             Case{{"--version"}, Action::Version, "", ""},
-             Case{{}, Action::BadUsage, "", ""},
-             Case{{"funny", "cats"}, Action::BadUsage, "", ""},
-             Case{{""}, Action::BadUsage, "", ""},
-             Case{{"--bogus", "funny"}, Action::BadUsage, "", ""},
-             Case{{"funny", "--program-folder"}, Action::BadUsage, "", ""},
-             Case{{"--program-folder=", "funny"}, Action::BadUsage, "", ""},
-         }) {
-        const CliOptions options = ParseCliOptions(c.arguments);
-        SCOPED_TRACE(::testing::PrintToString(c.arguments));
-        EXPECT_EQ(options.What, c.what) << options.Error;
-        EXPECT_EQ(options.Keyword, c.keyword);
-        EXPECT_EQ(options.ProgramFolder, c.folder);
-        EXPECT_EQ(options.Error.empty(), c.what != Action::BadUsage);
-    }
+void Check(std::vector<std::string> arguments, Action what, std::string keyword = "",
+           std::string folder = "") {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
+    const CliOptions options = ParseCliOptions(arguments);
+    EXPECT_EQ(options.What, what) << options.Error;
+    EXPECT_EQ(options.Keyword + "|" + options.ProgramFolder, keyword + "|" + folder);
+    EXPECT_EQ(options.Error.empty(), what != Action::BadUsage);
+}
+
+TEST(ParseCliOptions, ReadsTheCommandLineAndRefusesWhatItCannotRead) {
+    Check({"Funny Cats"}, Action::Harvest, "Funny Cats");
+    Check({"--program-folder", "/tmp/a", "funny"}, Action::Harvest, "funny", "/tmp/a");
+    Check({"funny", "--program-folder=/tmp/b"}, Action::Harvest, "funny", "/tmp/b");
+    Check({"--", "-dash-keyword"}, Action::Harvest, "-dash-keyword");
+    Check({"--help", "--bogus"}, Action::Help);
+    Check({"--version"}, Action::Version);
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{},
+                                               {"funny", "cats"},
+                                               {""},
+                                               {"--bogus", "funny"},
+                                               {"funny", "--program-folder"},
+                                               {"--program-folder=", "funny"}})
+        Check(bad, Action::BadUsage);
 }
 
 }  // namespace

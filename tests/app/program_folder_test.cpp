@@ -7,26 +7,20 @@
 namespace ch {
 namespace {
 
-TEST(PrepareProgramFolder, CreatesANewFolderWithAnEmptyDeniedListAndLeavesAnOldOneAlone) {
+TEST(PrepareProgramFolder, CreatesANewOneLeavesAnOldOneAloneAndRefusesAFile) {
     testing::ScratchFolder scratch;
-    const auto folder = scratch.Path() / "harvest" / "two";
-    EXPECT_EQ(PrepareProgramFolder(folder), "");
-    EXPECT_EQ(std::filesystem::file_size(folder / "denied.txt"), 0u);
-
+    EXPECT_EQ(PrepareProgramFolder(scratch.Path() / "harvest" / "two"), "");
+    EXPECT_EQ(scratch.Read("harvest/two/denied.txt"), "");
     scratch.Write("denied.txt", "1 x\r\n");
     EXPECT_EQ(PrepareProgramFolder(scratch.Path()), "");
     EXPECT_EQ(scratch.Read("denied.txt"), "1 x\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.Path()), {}), 2)
         << "the write probe leaves nothing behind";
-}
-
-TEST(PrepareProgramFolder, RefusesWhatCannotHoldTheFiles) {
-    testing::ScratchFolder scratch;
     scratch.Write("file", "x");
-    const std::string notFolder = PrepareProgramFolder(scratch.Path() / "file");
-    EXPECT_NE(notFolder.find("is not a folder"), std::string::npos) << notFolder;
-    const std::string under = PrepareProgramFolder(scratch.Path() / "file" / "sub");
-    EXPECT_NE(under.find((scratch.Path() / "file" / "sub").string()), std::string::npos) << under;
+    EXPECT_NE(PrepareProgramFolder(scratch.Path() / "file").find("is not a folder"),
+              std::string::npos);
+    EXPECT_NE(PrepareProgramFolder(scratch.Path() / "file" / "sub").find("file/sub"),
+              std::string::npos);
 }
 
 }  // namespace

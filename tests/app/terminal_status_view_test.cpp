@@ -10,18 +10,11 @@ namespace ch {
 namespace {
 
 TEST(StatusBlock, PercentBarsAndNames) {
-    struct Case {
-        std::string panel;
-        double percent;
-    };
-    for (const Case& c :
-         {Case{"0.0%", 0}, Case{"12.34%", 12.34}, Case{"100.00%", 100}, Case{"250%", 100},
-          Case{"-3%", 0}, Case{"", 0}, Case{"nan%", 0}, Case{"junk", 0}})
-        EXPECT_DOUBLE_EQ(SlotPercent(c.panel), c.percent) << c.panel;
-
+    for (const auto& [panel, percent] :
+         {std::pair{"12.34%", 12.34}, {"250%", 100.0}, {"-3%", 0.0}, {"nan%", 0.0}, {"junk", 0.0}})
+        EXPECT_DOUBLE_EQ(SlotPercent(panel), percent) << panel;
     EXPECT_EQ(ProgressBar(50, 4), "[##--]");
     EXPECT_EQ(ProgressBar(180, 4), "[####]");
-
     EXPECT_EQ(ShortVideoName("http://site001.test/get.php?f=a/b.avi"), "get.php");
     EXPECT_EQ(ShortVideoName("http://site001.test/clips/"), "clips");
 }
@@ -31,29 +24,24 @@ TEST(StatusBlock, NoLineIsWiderThanTheTerminal) {
     snapshot.Status = std::string(300, 's');
     snapshot.Slots[2] = "42.00%";
     snapshot.Names[2] = "http://site.test/" + std::string(300, 'n') + ".avi";
-    for (int width : {10, 40, 79, 200}) {
+    for (int width : {10, 79}) {
         const auto lines = RenderStatusBlock(snapshot, width);
         ASSERT_EQ(lines.size(), 2u + kSlotCount);
         for (const auto& line : lines) EXPECT_LE(line.size(), std::max<size_t>(20, width));
     }
     const auto wide = RenderStatusBlock(snapshot, 400);
     EXPECT_NE(wide[4].find("[########------------]  42.00% nnn"), std::string::npos) << wide[4];
-    EXPECT_NE(wide[3].find("idle"), std::string::npos);
 }
 
 class TerminalStatusViewTest : public ::testing::Test {
   protected:
+    // A download starts in a slot, or ends there when the address is empty.
+    void Download(TerminalStatusView& view, int slot, const std::string& address) {
+        state.SlotNames[static_cast<size_t>(slot)] = address.empty() ? "" : "V" + address;
+        view.SetPanelText(slot + 4, address.empty() ? "" : "0.0%");
+    }
     RunState state;
     std::ostringstream out;
-
-    void StartDownload(TerminalStatusView& view, int slot, const std::string& address) {
-        state.SlotNames[static_cast<size_t>(slot)] = "V" + address;
-        view.SetPanelText(slot + 4, "0.0%");
-    }
-    void EndDownload(TerminalStatusView& view, int slot) {
-        state.SlotNames[static_cast<size_t>(slot)].clear();
-        view.SetPanelText(slot + 4, "");
-    }
 };
 
 TEST_F(TerminalStatusViewTest, PlainOutputHasOneLinePerEvent) {
@@ -62,13 +50,12 @@ TEST_F(TerminalStatusViewTest, PlainOutputHasOneLinePerEvent) {
     view.SetPanelText(1, "Parsing ...");  // the same text again is not news
     view.SetPanelText(2, "7");
     view.SetPanelText(3, "3");
-    StartDownload(view, 1, "http://s.test/v/a.avi");
-    view.SetPanelText(5, "50.00%");
+    Download(view, 1, "http://s.test/v/a.avi");
     view.SetPanelText(5, "100.00%");
-    EndDownload(view, 1);
-    StartDownload(view, 0, "http://s.test/b.avi");
+    Download(view, 1, "");
+    Download(view, 0, "http://s.test/b.avi");
     view.SetPanelText(4, "30.00%");
-    StartDownload(view, 0, "http://s.test/c.avi");  // a new download takes the slot over
+    Download(view, 0, "http://s.test/c.avi");  // a new download takes the slot over
     view.SetPanelText(9, "1200 Kbps");
     view.Show("You have pressed stop button !", "ClipHarvester 2.0", MessageIcon::Exclamation);
     view.SetPanelText(2, "Links");  // the end of a run puts the captions back
@@ -87,29 +74,28 @@ TEST_F(TerminalStatusViewTest, PlainOutputHasOneLinePerEvent) {
 
 TEST_F(TerminalStatusViewTest, TerminalOutputRedrawsInPlaceOnlyWhenChanged) {
     TerminalStatusView view(state, out, true, [] { return 60; });
+    auto drawn = [this, done = size_t{0}]() mutable {
+        const std::string fresh = out.str().substr(done);
+        done = out.str().size();
+        return fresh;
+    };
     view.SetPanelText(1, "Parsing ...");
     view.Refresh();
-    const std::string first = out.str();
+    const std::string first = drawn();
     EXPECT_EQ(first.find("\x1b["), std::string::npos) << "nothing to erase yet";
     EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 2 + kSlotCount);
-
     view.Refresh();
-    EXPECT_EQ(out.str(), first) << "unchanged panels are not drawn again";
-
-    StartDownload(view, 4, "http://s.test/e.avi");
+    EXPECT_EQ(drawn(), "") << "unchanged panels are not drawn again";
+    Download(view, 4, "http://s.test/e.avi");
     view.Refresh();
-    const std::string second = out.str().substr(first.size());
+    const std::string second = drawn();
     EXPECT_EQ(second.rfind("\x1b[7A\r\x1b[J", 0), 0u) << "back over the seven lines drawn";
     EXPECT_NE(second.find("5 [--------------------]    0.0% e.avi"), std::string::npos);
     EXPECT_EQ(second.find("started"), std::string::npos) << "no plain lines on a terminal";
-
-    const size_t drawn = out.str().size();
     view.Show("You are not on the internet !", "ClipHarvester 2.0", MessageIcon::Exclamation);
-    const std::string after = out.str().substr(drawn);
-    EXPECT_EQ(after.rfind("\x1b[7A\r\x1b[JClipHarvester 2.0: You are not on the internet !\n", 0),
-              0u)
-        << "the message goes above the block, drawn again below it";
-    EXPECT_EQ(std::count(after.begin(), after.end(), '\n'), 1 + 2 + kSlotCount);
+    // The message goes above the block, which is drawn again below it.
+    EXPECT_EQ(drawn().rfind("\x1b[7A\r\x1b[JClipHarvester 2.0: You are not on the internet !\n", 0),
+              0u);
 }
 
 }  // namespace
