@@ -16,89 +16,88 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using testing::ChildProcess;
-using testing::DesktopSession;
 
 class TrayProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        session = DesktopSession::Start();
+        session = testing::DesktopSession::Start();
         if (!session) GTEST_SKIP() << "needs Xvfb, trayer, xdotool and network namespaces";
         fs::create_directories(folder);
         fs::copy_file(CH_TRAY_PATH, folder / "clipharvester");
         std::ofstream(folder / "denied.txt");
         fs::create_directories(runtime);
         chmod(runtime.c_str(), 0700);
+        web = session->Run(CH_SIMWEB_PATH, {"--port", "0", "--scenario", "demo"});
+        const auto port = web->WaitForLine("", 30s);
+        ASSERT_TRUE(port) << web->Errors();
+        proxy = "http://127.0.0.1:" + *port;
     }
-
-    std::unique_ptr<ChildProcess> StartProgram(const std::string& proxy) {
+    std::unique_ptr<testing::ChildProcess> StartProgram() {
         return session->Run((folder / "clipharvester").string(), {},
                             {{"http_proxy", proxy},
                              {"no_proxy", ""},
                              {"NO_PROXY", ""},
                              {"XDG_RUNTIME_DIR", runtime.string()}});
     }
-    std::string StartWeb() {
-        web = session->Run(CH_SIMWEB_PATH, {"--port", "0", "--scenario", "demo"});
-        const auto port = web->WaitForLine("", 30s);
-        return port ? "http://127.0.0.1:" + *port : "";
+    std::vector<std::string> WaitForProgramWindows(size_t count) {
+        return session->WaitForWindows({"--class", "clipharvester"}, count, 60s);
     }
     // Opens the tray menu with the right button and picks an item by its underlined letter.
-    void PickFromTrayMenu(const std::string& icon, const std::string& letter) {
-        const size_t before = session->WaitForWindows("clipharvester", 1, 30s).size();
+    void PickFromTrayMenu(const std::string& letter) {
+        const size_t before = WaitForProgramWindows(1).size();
         ASSERT_TRUE(session->Xdotool({"mousemove", "--window", icon, "11", "11", "click", "3"}));
-        ASSERT_EQ(session->WaitForWindows("clipharvester", before + 1, 30s).size(), before + 1)
-            << "no menu";
+        ASSERT_EQ(WaitForProgramWindows(before + 1).size(), before + 1) << "no menu";
         ASSERT_TRUE(session->Xdotool({"key", letter}));
     }
-    void PressKeysIn(const std::string& window, const std::string& keys) {
-        ASSERT_TRUE(session->Xdotool({"windowfocus", "--sync", window}));
-        ASSERT_TRUE(session->Xdotool({"key", keys}));
+    // The first visible window of this exact title; empty when none comes within `limit`.
+    std::string WaitForTitle(const std::string& title, std::chrono::seconds limit) {
+        const auto found = session->WaitForWindows({"--name", "^" + title + "$"}, 1, limit);
+        return found.empty() ? "" : found[0];
     }
-    bool HasList(std::string_view suffix) const {
-        return fs::exists(KeywordListPath(folder, "funny", suffix));
+    bool PressKeysIn(const std::string& window, const std::string& keys) {
+        return session->Xdotool({"windowfocus", "--sync", window}) &&
+               session->Xdotool({"key", keys});
+    }
+    fs::path List(std::string_view suffix) const {
+        return KeywordListPath(folder, "funny", suffix);
     }
 
     testing::ScratchFolder scratch;
     fs::path folder = scratch.Path() / "program";
     fs::path runtime = scratch.Path() / "runtime";
-    std::unique_ptr<DesktopSession> session;
-    std::unique_ptr<ChildProcess> web;
+    std::unique_ptr<testing::DesktopSession> session;
+    std::unique_ptr<testing::ChildProcess> web;
+    std::string proxy;
+    std::string icon;
 };
 
 TEST_F(TrayProgramTest, SearchFromTheTrayMenuSavesEveryVideoAndTheListsThenExits) {
-    const std::string proxy = StartWeb();
-    ASSERT_FALSE(proxy.empty());
-    auto program = StartProgram(proxy);
-    const auto windows = session->WaitForWindows("clipharvester", 1, 60s);
+    auto program = StartProgram();
+    const auto windows = WaitForProgramWindows(1);
     ASSERT_EQ(windows.size(), 1u) << "no tray icon: " << program->Errors();
-    const std::string icon = windows.front();
+    icon = windows.front();
 
     // A second start in the same program folder ends at once and without a word.
-    auto second = StartProgram(proxy);
+    auto second = StartProgram();
     EXPECT_EQ(second->WaitForExit(60s), 0);
     EXPECT_EQ(second->Output(), "");
 
-    PickFromTrayMenu(icon, "v");
-    const auto searchWindow = session->WaitForTitle("Video Search Engine", 30s);
-    ASSERT_TRUE(searchWindow) << program->Errors();
-    PressKeysIn(*searchWindow, "alt+s");
-
-    const auto message = session->WaitForTitle("ClipHarvester 2.0", 240s);
-    ASSERT_TRUE(message) << "the run did not end: " << program->Errors();
+    PickFromTrayMenu("v");
+    ASSERT_TRUE(PressKeysIn(WaitForTitle("Video Search Engine", 30s), "alt+s"))
+        << program->Errors();
+    const std::string message = WaitForTitle("ClipHarvester 2.0", 240s);
+    ASSERT_FALSE(message.empty()) << "the run did not end: " << program->Errors();
     EXPECT_EQ(testing::FilesIn(folder / "videos" / "funny"), testing::DemoVideoFiles());
-    PressKeysIn(*message, "Return");
+    ASSERT_TRUE(PressKeysIn(message, "Return"));
 
     // The run rewrites its lists once its message is closed, before it takes the next event.
-    PickFromTrayMenu(icon, "x");
+    PickFromTrayMenu("x");
     EXPECT_EQ(program->WaitForExit(60s), 0) << program->Errors();
-    EXPECT_TRUE(HasList(ListSuffix::AllSites));
-    EXPECT_TRUE(HasList(ListSuffix::Queries));
-    ASSERT_TRUE(HasList(ListSuffix::PendingVideos));
-    EXPECT_TRUE(
-        ReadListFile(KeywordListPath(folder, "funny", ListSuffix::PendingVideos)).Entries.empty());
-    const auto sites = ReadListFile(KeywordListPath(folder, "funny", ListSuffix::PendingSites));
-    EXPECT_EQ(sites.Entries.size(), 1u) << "the last site visited is kept for the next run";
+    for (auto suffix : {ListSuffix::AllSites, ListSuffix::Queries, ListSuffix::PendingVideos})
+        EXPECT_TRUE(fs::exists(List(suffix))) << suffix;
+    EXPECT_TRUE(ReadListFile(List(ListSuffix::PendingVideos)).Entries.empty());
+    // The last site visited is kept for the next run.
+    EXPECT_EQ(ReadListFile(List(ListSuffix::PendingSites)).Entries.size(), 1u);
 }
 
 }  // namespace
