@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <functional>
 
@@ -79,18 +80,11 @@ class TrayWindow : public ::testing::Test {
             [&] { return !messages.shown.empty() && messages.shown.back().text == text; },
             kRunTimeoutMs);
     }
-    bool WaitForFluxTicks(int ticks) {
-        int seen = 0;
-        QObject context;
-        QObject::connect(&window->FluxTimer(), &QTimer::timeout, &context, [&seen] { ++seen; });
-        return QTest::qWaitFor([&seen, ticks] { return seen >= ticks; });
-    }
     // What the exit sequence had done when it ended the process.
     void OnEndProcess() {
         ++processEnds;
         videosAtEnd = ReadListFile(VideoList()).Entries;
-        trayShownAtEnd = window->TrayIcon().isVisible();
-        searchWindowAtEnd = window->SearchWindow() != nullptr;
+        shownAtEnd = window->TrayIcon().isVisible() || window->SearchWindow();
     }
     std::filesystem::path VideoList() const {
         return KeywordListPath(folder.Path(), "funny", ListSuffix::PendingVideos);
@@ -112,8 +106,7 @@ class TrayWindow : public ::testing::Test {
     std::function<void()> onDrive;
     int processEnds = 0;
     std::vector<std::string> videosAtEnd;
-    bool trayShownAtEnd = true;
-    bool searchWindowAtEnd = true;
+    bool shownAtEnd = true;  // the tray icon or the search window
 };
 
 TEST_F(TrayWindow, LoadsHiddenGreysVideoGrabbingWhileTheSearchWindowIsOpenAndExitsOnceWhileIdle) {
@@ -146,15 +139,16 @@ TEST_F(TrayWindow, LoadsHiddenGreysVideoGrabbingWhileTheSearchWindowIsOpenAndExi
     MenuItem("mnuExit")->trigger();
     EXPECT_EQ(processEnds, 1);
     EXPECT_FALSE(std::filesystem::exists(VideoList()));
-    EXPECT_FALSE(trayShownAtEnd || searchWindowAtEnd);
+    EXPECT_FALSE(shownAtEnd);
 }
 
 TEST_F(TrayWindow, WhileIdleThroughputReachesPanelNineAndANetworkLossDoesNothing) {
-    ASSERT_TRUE(WaitForFluxTicks(1));  // hidden: nothing to write to
+    QSignalSpy fluxTicks(&window->FluxTimer(), &QTimer::timeout);
+    ASSERT_TRUE(fluxTicks.wait());  // hidden: nothing to write to
     network.alive = false;
     OpenSearchWindow();
     InSearchWindow<QLabel>("panel9")->setText("stale");
-    ASSERT_TRUE(WaitForFluxTicks(3));
+    ASSERT_TRUE(fluxTicks.wait() && fluxTicks.wait());
     EXPECT_EQ(InSearchWindow<QLabel>("panel9")->text(), "0 Kbps");
     EXPECT_FALSE(window->AlarmTimer().isActive() || state.StopRequested || state.NetworkLost);
     EXPECT_TRUE(messages.shown.empty());
@@ -199,7 +193,7 @@ TEST_F(TrayWindow, ExitDuringARunSavesTheUnfinishedWorkThenEndsAtOnce) {
     SearchButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([this] { return processEnds == 1; }, kRunTimeoutMs));
     EXPECT_EQ(videosAtEnd, std::vector<std::string>{video});
-    EXPECT_FALSE(trayShownAtEnd || searchWindowAtEnd);
+    EXPECT_FALSE(shownAtEnd);
     EXPECT_TRUE(state.StopRequested);
     onDrive = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([this] { return !state.EngineRunning; }, kRunTimeoutMs));
