@@ -18,8 +18,6 @@ using testing::ChildProcess;
 using testing::DemoVideoFiles;
 using testing::FilesIn;
 
-const char* const kStopMessage = "You have pressed stop button !";
-
 class CliHarvestTest : public ::testing::Test {
   protected:
     // The simulated web on a free port, each response after `delayMs`; ended with the test.
@@ -60,14 +58,19 @@ class CliHarvestTest : public ::testing::Test {
     std::string proxy;
 };
 
-TEST_F(CliHarvestTest, CtrlCStopsAndTheNextRunContinuesFromTheLists) {
-    auto cli = StartedHarvest();
-    cli->Signal(SIGINT);
-    EXPECT_EQ(cli->WaitForExit(), 4) << cli->Output() << cli->Errors();
-    EXPECT_NE(cli->Output().find(kStopMessage), std::string::npos);
-    EXPECT_TRUE(HasList(ListSuffix::PendingVideos) || HasList(ListSuffix::PendingSites));
+TEST_F(CliHarvestTest, CtrlCOrALostNetworkEndsARunAndTheNextContinuesFromTheLists) {
+    for (const auto& [status, message] :
+         {std::pair{4, "You have pressed stop button !"}, {3, "You are not on the internet !"}}) {
+        auto cli = StartedHarvest();
+        if (status == 4) cli->Signal(SIGINT);
+        if (status == 3) std::ofstream(networkFlag).put('\n');
+        EXPECT_EQ(cli->WaitForExit(), status) << cli->Output() << cli->Errors();
+        EXPECT_NE(cli->Output().find(message), std::string::npos);
+        EXPECT_TRUE(HasList(ListSuffix::PendingVideos) || HasList(ListSuffix::PendingSites));
+    }
     EXPECT_LT(FilesIn(videos).size(), DemoVideoFiles().size());
 
+    fs::remove(networkFlag);
     StartWeb(0);
     auto again = StartCli();
     EXPECT_EQ(again->WaitForExit(), 0) << again->Output() << again->Errors();
@@ -83,17 +86,10 @@ TEST_F(CliHarvestTest, ASecondCtrlCSavesTheListsAndEndsAtOnce) {
     // a stopped process keeps one of each kind, and runs both handlers when it continues.
     for (int signal : {SIGSTOP, SIGINT, SIGTERM, SIGCONT}) cli->Signal(signal);
     EXPECT_EQ(cli->WaitForExit(), 4) << cli->Output() << cli->Errors();
-    EXPECT_EQ(cli->Output().find(kStopMessage), std::string::npos) << "no wind-down";
+    EXPECT_EQ(cli->Output().find("You have pressed stop button !"), std::string::npos)
+        << "no wind-down";
     EXPECT_NE(cli->Output().find("The unfinished work is saved."), std::string::npos);
     EXPECT_TRUE(HasList(ListSuffix::PendingVideos));
-}
-
-TEST_F(CliHarvestTest, ALostNetworkEndsTheRunWithItsOwnStatus) {
-    auto cli = StartedHarvest();
-    std::ofstream(networkFlag).put('\n');
-    EXPECT_EQ(cli->WaitForExit(), 3) << cli->Output() << cli->Errors();
-    EXPECT_NE(cli->Output().find("You are not on the internet !"), std::string::npos);
-    EXPECT_TRUE(HasList(ListSuffix::PendingVideos) || HasList(ListSuffix::PendingSites));
 }
 
 // Refusals: a clear message on stderr, the exit status, and nothing of the user's touched.
