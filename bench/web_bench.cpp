@@ -111,43 +111,57 @@ void BM_ParseGoogleListHtml(benchmark::State& run) {
 }
 BENCHMARK(BM_ParseGoogleListHtml)->Unit(benchmark::kMillisecond);
 
-// Offering a link already known among 100,000, with 100,000 denied sites: the duplicate and the
-// denied test are both made.
-void BM_AddVideoLinkKnown(benchmark::State& run) {
+// Offers links already known among 100,000: `known` fills the lists, `add` offers link n, so the
+// duplicate test (and for video links the denied test too) is made every time.
+template <typename Fill, typename Add>
+void OfferKnownLinks(benchmark::State& run, Fill known, Add add) {
     Bench bench;
-    for (int link = 0; link < kKnownLinks; ++link) {
-        bench.state.VideoLinks.Append("http://site" + std::to_string(link) + ".com/v.avi");
-        bench.state.DeniedHosts.Append("http://denied" + std::to_string(link) + ".com");
-    }
+    for (int link = 0; link < kKnownLinks; ++link) known(bench.state, link);
     int next = 0;
     for (auto _ : run) {
-        AddVideoLink(bench.web, "http://site" + std::to_string(next) + ".com/v.avi");
+        add(bench.web, next);
         next = (next + 7919) % kKnownLinks;
     }
+}
+
+std::string Numbered(const std::string& before, int n, const std::string& after) {
+    return before + std::to_string(n) + after;
+}
+
+// With 100,000 denied sites as well.
+void BM_AddVideoLinkKnown(benchmark::State& run) {
+    OfferKnownLinks(
+        run,
+        [](RunState& state, int n) {
+            state.VideoLinks.Append(Numbered("http://site", n, ".com/v.avi"));
+            state.DeniedHosts.Append(Numbered("http://denied", n, ".com"));
+        },
+        [](WebContext& web, int n) {
+            AddVideoLink(web, Numbered("http://site", n, ".com/v.avi"));
+        });
 }
 BENCHMARK(BM_AddVideoLinkKnown);
 
 void BM_AddExpandLinkKnown(benchmark::State& run) {
-    Bench bench;
-    for (int link = 0; link < kKnownLinks; ++link)
-        bench.state.ExpandLinks.Append("http://site.com/page" + std::to_string(link) + ".html");
-    int next = 0;
-    for (auto _ : run) {
-        AddExpandLink(bench.web, "http://site.com/page" + std::to_string(next) + ".html");
-        next = (next + 7919) % kKnownLinks;
-    }
+    OfferKnownLinks(
+        run,
+        [](RunState& state, int n) {
+            state.ExpandLinks.Append(Numbered("http://site.com/page", n, ".html"));
+        },
+        [](WebContext& web, int n) {
+            AddExpandLink(web, Numbered("http://site.com/page", n, ".html"));
+        });
 }
 BENCHMARK(BM_AddExpandLinkKnown);
 
 void BM_AddSiteLinkKnown(benchmark::State& run) {
-    Bench bench;
-    for (int link = 0; link < kKnownLinks; ++link)
-        bench.state.SiteLinks.Append("http://site" + std::to_string(link) + ".com/");
-    int next = 0;
-    for (auto _ : run) {
-        AddSiteLink(bench.web, "http://site" + std::to_string(next) + ".com/");
-        next = (next + 7919) % kKnownLinks;
-    }
+    OfferKnownLinks(
+        run,
+        [](RunState& state, int n) { state.SiteLinks.Append(Numbered("http://site", n, ".com/")); },
+        [](WebContext& web, int n) {
+            std::string address = Numbered("http://site", n, ".com/");
+            AddSiteLink(web, address);
+        });
 }
 BENCHMARK(BM_AddSiteLinkKnown);
 
