@@ -25,6 +25,20 @@ inline std::vector<std::string> SplitFields(const std::uint8_t* data, size_t siz
     return fields;
 }
 
+// The flags field of the parser targets: option bits in its first byte, and in its second the
+// yield at which a stop is requested (0: never).
+struct ParserFlags {
+    unsigned char Bits = 0;
+    int StopAtYield = 0;
+};
+
+inline ParserFlags ReadParserFlags(const std::string& field) {
+    ParserFlags flags;
+    if (!field.empty()) flags.Bits = static_cast<unsigned char>(field[0]);
+    if (field.size() >= 2) flags.StopAtYield = static_cast<unsigned char>(field[1]);
+    return flags;
+}
+
 [[noreturn]] inline void Fail(const char* condition, const char* file, int line) {
     std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, condition);
     std::abort();

@@ -14,11 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     using namespace ch;
     // Fields: flags, keyword, page address, page.
     const auto fields = fuzz::SplitFields(data, size, 4);
-    const std::string& flags = fields[0];
-    // Flag bytes: filter, window shown and https page in the first; the yield to stop at
-    // (0: never) in the second.
-    const unsigned char bits = flags.empty() ? 0 : static_cast<unsigned char>(flags[0]);
-    const int stopAfter = flags.size() < 2 ? 0 : static_cast<unsigned char>(flags[1]);
+    // Option bits: keyword filter, window shown, https page.
+    const fuzz::ParserFlags flags = fuzz::ReadParserFlags(fields[0]);
+    const unsigned char bits = flags.Bits;
 
     RunState state;
     state.CurrentKeyword = fields[1];
@@ -27,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     state.DeniedHosts.Append("http://denied.example");
     testing::FakePump pump;
     testing::RecordingView view;
-    if (stopAfter > 0) pump.onEveryYield = [&] { state.StopRequested = pump.yields >= stopAfter; };
+    if (flags.StopAtYield > 0)
+        pump.onEveryYield = [&] { state.StopRequested = pump.yields >= flags.StopAtYield; };
     WebContext web{state, pump, view};
 
     const std::string scheme = (bits & 4) ? "https://" : "http://";

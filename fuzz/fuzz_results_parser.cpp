@@ -14,16 +14,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     // Fields: flags (window shown in the first byte, the yield to stop at in the second),
     // denied site, page.
     const auto fields = fuzz::SplitFields(data, size, 3);
-    const std::string& flags = fields[0];
-    const unsigned char bits = flags.empty() ? 0 : static_cast<unsigned char>(flags[0]);
-    const int stopAfter = flags.size() < 2 ? 0 : static_cast<unsigned char>(flags[1]);
+    const fuzz::ParserFlags flags = fuzz::ReadParserFlags(fields[0]);
+    const unsigned char bits = flags.Bits;
 
     RunState state;
     state.SearchWindowShown = (bits & 1) != 0;
     if (!fields[1].empty()) state.DeniedHosts.Append(fields[1]);
     testing::FakePump pump;
     testing::RecordingView view;
-    if (stopAfter > 0) pump.onEveryYield = [&] { state.StopRequested = pump.yields >= stopAfter; };
+    if (flags.StopAtYield > 0)
+        pump.onEveryYield = [&] { state.StopRequested = pump.yields >= flags.StopAtYield; };
     WebContext web{state, pump, view};
 
     ParseGoogleListHtml(web, fields[2]);
