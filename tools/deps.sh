@@ -17,6 +17,6 @@ ch_install_deps() {
 }
 
 ch_build() {
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCLIPHARVESTER_WERROR=ON
     cmake --build build -j"$(nproc)"
 }

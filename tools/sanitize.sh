@@ -10,7 +10,7 @@ started=$SECONDS
 flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 # -O1 with line tables: readable reports at a fraction of the optimised build's compile time.
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
-    -DCH_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" \
+    -DCH_BUILD_BENCH=OFF -DCLIPHARVESTER_WERROR=ON -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" \
     -DCMAKE_SHARED_LINKER_FLAGS="$flags"
 cmake --build "$build" -j"$(nproc)"
 built=$SECONDS
