@@ -10,15 +10,10 @@
 
 #include "engine/atomic_file.h"
 #include "engine/line_scrambler.h"
+#include "engine/text.h"
 
 namespace ch {
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // The whole file, or nothing when it is missing (State Missing) or cannot be read.
 std::optional<std::string> ReadBytes(const std::filesystem::path& path, ListFileState& state) {
@@ -53,8 +48,7 @@ std::string FormatLines(const std::vector<std::string>& entries, int firstNumber
 
 std::filesystem::path KeywordListPath(const std::filesystem::path& programFolder,
                                       const std::string& keyword, std::string_view suffix) {
-    std::string name = keyword;
-    std::replace(name.begin(), name.end(), ' ', '_');
+    std::string name = text::KeywordFilePart(keyword);
     std::replace(name.begin(), name.end(), '/', '^');
     name += suffix;
     return programFolder / name;
@@ -67,7 +61,7 @@ std::filesystem::path DeniedListPath(const std::filesystem::path& programFolder)
     std::vector<std::filesystem::path> variants;
     for (std::filesystem::directory_iterator it(programFolder, error), end; !error && it != end;
          it.increment(error)) {
-        if (Lower(it->path().filename().string()) == kDeniedListName)
+        if (text::ToLower(it->path().filename().string()) == kDeniedListName)
             variants.push_back(it->path());
     }
     if (variants.empty()) return exact;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "engine/product.h"
+#include "engine/text.h"
 
 namespace ch {
 
@@ -20,10 +21,7 @@ const std::array<std::string, kQueryPlanSize>& PredefinedQueryPlan() {
 }
 
 bool IsDefaultKeyword(const std::string& keyword) {
-    std::string lower = keyword;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower == kDefaultKeyword;
+    return text::ToLower(keyword) == kDefaultKeyword;
 }
 
 std::string ResultsPageAddress(const std::string& query, int start) {

@@ -3,13 +3,12 @@
 #include <algorithm>
 
 #include "engine/product.h"
+#include "engine/text.h"
 
 namespace ch {
 
 std::string SeedPageAddress(const std::string& keyword) {
-    std::string name = keyword;
-    std::replace(name.begin(), name.end(), ' ', '_');
-    return std::string(kSeedPagePrefix) + "_" + name + ".htm";
+    return std::string(kSeedPagePrefix) + "_" + text::KeywordFilePart(keyword) + ".htm";
 }
 
 void PrepareSearch(RunState& state) {

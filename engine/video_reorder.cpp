@@ -26,7 +26,7 @@ class SiteWindow {
 // The site of an entry; the entry itself gets its scheme when it had none.
 std::string SiteOfEntry(IndexedList& videos, int index) {
     std::string address = videos[index];
-    std::string site = NormaliseSite(address);
+    std::string site = GetHostUrl(address);
     if (address != videos[index]) videos.Set(index, std::move(address));
     return site;
 }

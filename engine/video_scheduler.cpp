@@ -9,7 +9,7 @@ namespace {
 std::string SiteOfQueued(IndexedList& videos, int index, bool& denied,
                          const IndexedList& deniedHosts) {
     std::string address = videos[index];
-    std::string site = NormaliseSite(address);
+    std::string site = GetHostUrl(address);
     if (address != videos[index]) videos.Set(index, std::move(address));
     denied = deniedHosts.Contains(site);
     return site;
@@ -27,7 +27,7 @@ int ChooseSlot(RunState& state, const std::string& site) {
             continue;
         }
         running.erase(0, 1);
-        if (NormaliseSite(running) == site && ++sameSite == kDownloadsPerSite) return -1;
+        if (GetHostUrl(running) == site && ++sameSite == kDownloadsPerSite) return -1;
     }
     return chosen;
 }

@@ -8,7 +8,7 @@
 #include "link_checks.h"
 #include "web/page_parser.h"
 #include "web/web_context.h"
-#include "web/web_text.h"
+#include "engine/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     using namespace ch;
@@ -39,6 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     FUZZ_CHECK(state.VideosFound == state.VideoLinkCount());
     FUZZ_CHECK(state.VideosQueued == state.VideoLinkCount());
     for (const std::string& page : state.ExpandLinks.Items())
-        FUZZ_CHECK(!webtext::Contains(webtext::ToLower(page), "microsoft"));
+        FUZZ_CHECK(!text::Contains(text::ToLower(page), "microsoft"));
     return 0;
 }

@@ -5,7 +5,7 @@
 #include "fuzz_input.h"
 #include "link_checks.h"
 #include "web/link_services.h"
-#include "web/web_text.h"
+#include "engine/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     using namespace ch;
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::string& tagText = fields[1];
     const std::string link = GetTagAttribute(tagText, "href=");
     FUZZ_CHECK(link.size() <= tagText.size());
-    FUZZ_CHECK(!webtext::Contains(link, " "));
+    FUZZ_CHECK(!text::Contains(link, " "));
 
     for (const char* scheme : {"http://", "https://"}) {
         const std::string page = scheme + fields[0];
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         FUZZ_CHECK(fuzz::StartsWithScheme(resolved));
         // An absolute link stays what it was, bar the letter case of its scheme.
         const std::string linkScheme = AbsoluteScheme(link);
-        if (!linkScheme.empty() && webtext::Contains(link.substr(linkScheme.size()), "/"))
+        if (!linkScheme.empty() && text::Contains(link.substr(linkScheme.size()), "/"))
             FUZZ_CHECK(resolved == linkScheme + link.substr(linkScheme.size()));
         // A link from the page's own root keeps the page's site.
         std::string pageCopy = page;

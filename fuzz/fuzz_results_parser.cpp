@@ -7,7 +7,7 @@
 #include "link_checks.h"
 #include "web/results_page_parser.h"
 #include "web/web_context.h"
-#include "web/web_text.h"
+#include "engine/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     using namespace ch;
@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
 
     fuzz::CheckLinkList(state.SiteLinks);
     for (const std::string& site : state.SiteLinks.Items()) {
-        FUZZ_CHECK(!webtext::Contains(site, "///"));
-        FUZZ_CHECK(!webtext::Contains(site, " "));
+        FUZZ_CHECK(!text::Contains(site, "///"));
+        FUZZ_CHECK(!text::Contains(site, " "));
     }
     return 0;
 }

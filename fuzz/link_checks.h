@@ -6,14 +6,14 @@
 #include "engine/indexed_list.h"
 #include "fuzz_input.h"
 #include "web/link_services.h"
-#include "web/web_text.h"
+#include "engine/text.h"
 
 // Properties every link list keeps, whatever page it was filled from.
 namespace ch::fuzz {
 
 inline bool StartsWithScheme(const std::string& address) {
-    return webtext::StartsWithNoCase(address, "http://") ||
-           webtext::StartsWithNoCase(address, "https://");
+    return text::StartsWithNoCase(address, "http://") ||
+           text::StartsWithNoCase(address, "https://");
 }
 
 // No entry twice, none empty, each found by the list's index, each absolute.

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "web/web_text.h"
+#include "engine/text.h"
 
 namespace ch {
 
@@ -37,7 +37,7 @@ constexpr std::array kRules{
 }  // namespace
 
 LinkClass ClassifyLink(const std::string& link) {
-    const std::string lowered = webtext::ToLower(link);
+    const std::string lowered = text::ToLower(link);
     for (const SuffixRule& rule : kRules)
         if (lowered.ends_with(rule.Suffix)) return rule.Class;
     return LinkClass::Page;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/text.h"
 #include "web/link_services.h"
-#include "web/web_text.h"
 
 namespace ch {
 
@@ -17,7 +17,7 @@ size_t NextEmbeddedAddress(const std::string& address) {
 }
 
 bool IsDroppedLink(const std::string& address) {
-    return address.empty() || webtext::StartsWithNoCase(address, "ftp://");
+    return address.empty() || text::StartsWithNoCase(address, "ftp://");
 }
 
 }  // namespace
@@ -53,7 +53,7 @@ void AddVideoLink(WebContext& web, std::string address) {
 void AddExpandLink(WebContext& web, std::string address) {
     web.Pump.Yield();
     if (IsDroppedLink(address)) return;
-    if (webtext::Contains(webtext::ToLower(address), "microsoft")) return;
+    if (text::Contains(text::ToLower(address), "microsoft")) return;
     const std::string host = GetHostUrl(address);
     RunState& state = web.State;
     if (state.DeniedHosts.Contains(host)) return;

@@ -1,12 +1,12 @@
 #include "web/link_services.h"
 
-#include "web/web_text.h"
+#include "engine/text.h"
 
 namespace ch {
 
-using webtext::Contains;
-using webtext::StartsWithNoCase;
-using webtext::ToLower;
+using text::Contains;
+using text::StartsWithNoCase;
+using text::ToLower;
 
 namespace {
 
@@ -33,17 +33,6 @@ std::string AbsoluteScheme(const std::string& address) {
     if (StartsWithNoCase(address, "http://")) return "http://";
     if (StartsWithNoCase(address, "https://")) return "https://";
     return {};
-}
-
-std::string GetHostUrl(std::string& address) {
-    std::string scheme = AbsoluteScheme(address);
-    if (scheme.empty()) {
-        address = "http://" + address;
-        scheme = "http://";
-    }
-    const std::string rest = address.substr(scheme.size());
-    if (rest.empty()) return address;
-    return scheme + rest.substr(0, rest.find('/'));
 }
 
 std::string ResolveLink(const std::string& pageAddress, const std::string& link) {
@@ -95,7 +84,7 @@ std::string GetTagAttribute(const std::string& tagText, const std::string& attri
     }
     value = value.substr(0, value.find(' '));
     value = value.substr(0, value.find("\r\n"));
-    return webtext::TrimSpaces(webtext::ReplaceAll(value, "amp;", ""));
+    return text::TrimSpaces(text::ReplaceAll(value, "amp;", ""));
 }
 
 std::string GetMetaKeywords(const std::string& loweredTag) {
@@ -104,7 +93,7 @@ std::string GetMetaKeywords(const std::string& loweredTag) {
     const size_t from = at + 8 + 1;  // skips the opening quote
     std::string value = from < loweredTag.size() ? loweredTag.substr(from) : std::string();
     std::erase_if(value, [](char c) { return c == '"' || c == '\'' || c == '/'; });
-    return webtext::TrimSpaces(value);
+    return text::TrimSpaces(value);
 }
 
 std::string GetMetaDescription(const std::string& loweredTag) {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "engine/site_form.h"
+
 // The string services shared by the page parsers and the download handling: reading a tag's
 // attribute or meta content, making a page's link absolute, reducing an address to its site.
 // Addresses beginning with "http://" or "https://" are absolute; anything else without a leading
@@ -10,10 +12,6 @@ namespace ch {
 
 // The scheme ("http://" or "https://", lower case) of an absolute address, or empty.
 std::string AbsoluteScheme(const std::string& address);
-
-// The site form of an address: its scheme followed by the host part. An address without
-// "http://" or "https://" gets "http://" put in front first; the caller's string changes.
-std::string GetHostUrl(std::string& address);
 
 // The absolute address of a link found on a page, or empty when the link is refused
 // (javascript:, mailto:, ftp:// links and empty links).

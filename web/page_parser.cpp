@@ -1,13 +1,14 @@
 #include "web/page_parser.h"
 
+#include "engine/text.h"
 #include "web/link_class.h"
 #include "web/link_lists.h"
 #include "web/link_services.h"
-#include "web/web_text.h"
+#include "web/tag_cursor.h"
 
 namespace ch {
 
-using webtext::Contains;
+using text::Contains;
 
 namespace {
 
@@ -18,25 +19,17 @@ class PageWalk {
 
     bool Run() {
         web_.ShowStatus(1, "Begin to parse new link " + address_);
-        size_t open = html_.find('<');
-        size_t close = open == std::string::npos ? open : html_.find('>', open + 1);
-        while (close != std::string::npos) {
+        TagCursor tag(html_);
+        while (tag.Next()) {
             web_.Pump.Yield();
             if (web_.State.StopRequested) return false;
-            const std::string tagText =
-                webtext::TrimSpaces(std::string_view(html_).substr(open + 1, close - open - 1));
-            const std::string lowered =
-                webtext::ReplaceAll(webtext::ToLower(tagText), "&nbsp;", " ");
-            const std::string tagName = lowered.substr(0, lowered.find(' '));
-            if (tagName == "meta") {
-                ReadMeta(lowered);
-            } else if (tagName == "title") {
-                if (!ReadTitle(close)) return false;
-            } else if (tagName == "a") {
-                if (!ReadLink(tagText, close)) break;
+            if (tag.Name() == "meta") {
+                ReadMeta(tag.Lowered());
+            } else if (tag.Name() == "title") {
+                if (!ReadTitle(tag.Close())) return false;
+            } else if (tag.Name() == "a") {
+                if (!ReadLink(tag.Text(), tag.Close())) break;
             }
-            open = html_.find('<', close + 1);
-            close = open == std::string::npos ? open : html_.find('>', open + 1);
         }
         web_.ShowStatus(1, "Finished to parse link: " + address_);
         return true;
@@ -95,7 +88,7 @@ class PageWalk {
     // The next "</a" in any letter case is found once and reused while it lies ahead, so a page
     // with many links costs one pass.
     bool HasClosingAnchorAfter(size_t close) {
-        if (loweredPage_.empty()) loweredPage_ = webtext::ToLower(html_);
+        if (loweredPage_.empty()) loweredPage_ = text::ToLower(html_);
         if (!closingAnchorKnown_ || closingAnchor_ <= close) {
             closingAnchor_ = loweredPage_.find("</a", close + 1);
             closingAnchorKnown_ = true;

@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <string_view>
 
+#include "engine/text.h"
 #include "web/link_lists.h"
 #include "web/link_services.h"
-#include "web/web_text.h"
+#include "web/tag_cursor.h"
 
 namespace ch {
 
-using webtext::Contains;
+using text::Contains;
 
 namespace {
 
@@ -25,7 +26,7 @@ std::string StripTags(const std::string& block) {
         const size_t close = open == std::string::npos ? open : block.find('>', open + 1);
         if (close == std::string::npos) break;
         text.append(block, pos, open - pos);
-        if (webtext::ToLower(std::string_view(block).substr(open + 1, close - open - 1)) == "br")
+        if (text::ToLower(std::string_view(block).substr(open + 1, close - open - 1)) == "br")
             text += ' ';
         pos = close + 1;
     }
@@ -34,7 +35,7 @@ std::string StripTags(const std::string& block) {
 }
 
 void ScanBlock(WebContext& web, const std::string& block, bool showStatus) {
-    const std::string text = StripTags(webtext::ReplaceAll(block, "&nbsp;", " "));
+    const std::string text = StripTags(text::ReplaceAll(block, "&nbsp;", " "));
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find(' ', start);
@@ -43,7 +44,7 @@ void ScanBlock(WebContext& web, const std::string& block, bool showStatus) {
         start = end + 1;
         if (!Contains(word, ".") || !Contains(word, "/")) continue;
         if (!word.ends_with('/')) word += '/';
-        if (!Contains(webtext::ToLower(word), "http")) word = "http://" + word;
+        if (!Contains(text::ToLower(word), "http")) word = "http://" + word;
         if (showStatus) web.ShowStatus(1, "Get new link ...");
         AddSiteLink(web, word);
     }
@@ -62,15 +63,12 @@ bool ParseGoogleListHtml(WebContext& web, const std::string& html) {
     std::ptrdiff_t lastTable = kNone;     // ">" of the latest table tag
     std::ptrdiff_t lastTableEnd = kNone;  // ">" of the latest end-of-table tag
     bool tableClosed = false;
-    size_t open = html.find('<');
-    size_t close = open == std::string::npos ? open : html.find('>', open + 1);
-    while (close != std::string::npos) {
+    TagCursor tag(html);
+    while (tag.Next()) {
         if (web.State.StopRequested) return false;
-        const std::string tagText =
-            webtext::TrimSpaces(std::string_view(html).substr(open + 1, close - open - 1));
-        const std::string lowered = webtext::ReplaceAll(webtext::ToLower(tagText), "&nbsp;", " ");
-        const std::string tagName = lowered.substr(0, lowered.find(' '));
-        const auto openAt = static_cast<std::ptrdiff_t>(open);
+        const std::string& tagName = tag.Name();
+        const auto openAt = static_cast<std::ptrdiff_t>(tag.Open());
+        const size_t close = tag.Close();
         if (tagName == "table") {
             if (tableClosed)
                 ScanBlock(web, Between(html, std::max(lastTable, lastTableEnd), openAt), true);
@@ -78,17 +76,15 @@ bool ParseGoogleListHtml(WebContext& web, const std::string& html) {
         } else if (tagName == "/table") {
             tableClosed = true;
             lastTableEnd = static_cast<std::ptrdiff_t>(close);
-            ScanBlock(web, webtext::TrimSpaces(Between(html, lastTable, openAt)), false);
+            ScanBlock(web, text::TrimSpaces(Between(html, lastTable, openAt)), false);
         } else if (tagName == "style" || tagName == "script") {
             // Skip to the end of the closing tag; without one, nothing readable follows.
-            if (loweredPage.empty()) loweredPage = webtext::ToLower(html);
+            if (loweredPage.empty()) loweredPage = text::ToLower(html);
             const std::string closing = "</" + tagName + ">";
             const size_t found = loweredPage.find(closing, close);
             if (found == std::string::npos) return true;
-            close = found + closing.size() - 1;
+            tag.ResumeAfter(found + closing.size() - 1);
         }
-        open = html.find('<', close);
-        close = open == std::string::npos ? open : html.find('>', open + 1);
     }
     return true;
 }

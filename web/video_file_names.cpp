@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "web/web_text.h"
+#include "engine/text.h"
 
 namespace ch {
 
@@ -41,7 +41,7 @@ std::string Shorten(const std::string& name) {
 }  // namespace
 
 std::optional<std::string> SafeFileName(const std::string& text) {
-    std::string name = webtext::ReplaceAll(text, "://", "^");
+    std::string name = text::ReplaceAll(text, "://", "^");
     // A NUL would cut the name short where the file system reads it.
     std::replace_if(
         name.begin(), name.end(),
@@ -55,9 +55,7 @@ std::optional<std::string> VideoFileName(const std::string& address) {
 }
 
 std::optional<std::string> KeywordFolderName(const std::string& keyword) {
-    std::string name = keyword;
-    std::replace(name.begin(), name.end(), ' ', '_');
-    return SafeFileName(name);
+    return SafeFileName(text::KeywordFilePart(keyword));
 }
 
 }  // namespace ch

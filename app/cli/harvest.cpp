@@ -16,6 +16,7 @@
 #include "engine/product.h"
 #include "engine/run_engine.h"
 #include "engine/search_preparation.h"
+#include "engine/text.h"
 #include "netstat/throughput_meter.h"
 #include "platform/net/qt_download_service.h"
 #include "platform/net/qt_event_pump.h"
@@ -38,13 +39,6 @@ constexpr int kRedrawIntervalMs = 100;
 constexpr int kPollIntervalMs = 10;     // tmrFormatFlux
 constexpr int kSampleIntervalMs = 500;  // tmrFlux
 constexpr const char* kNetworkFlagVariable = "CLIPHARVESTER_NETWORK_DOWN_FLAG";
-
-// The keyword field keeps what was typed in lower case.
-std::string LowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::unique_ptr<NetworkStatus> ChooseNetworkStatus() {
     if (const char* flag = std::getenv(kNetworkFlagVariable); flag && *flag)
@@ -133,7 +127,8 @@ class Harvest {
         // The Start steps of the search window; the engine then runs at once instead of on the
         // next tick of a timer.
         state_.SearchWindowShown = true;
-        state_.CurrentKeyword = LowerCase(options_.Keyword);
+        // The keyword field keeps what was typed in lower case.
+        state_.CurrentKeyword = text::ToLower(options_.Keyword);
         PrepareSearch(state_);
         SaveSearchSettings(state_, *registry_);
         state_.StopRequested = false;

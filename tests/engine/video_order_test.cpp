@@ -26,7 +26,7 @@ TEST(SiteForm, SchemeAndHostOfAnAddress) {
     };
     for (const auto& c : cases) {
         std::string address = c.address;
-        EXPECT_EQ(NormaliseSite(address), c.site) << c.address;
+        EXPECT_EQ(GetHostUrl(address), c.site) << c.address;
         EXPECT_EQ(address, c.changedTo) << c.address;
     }
 }

@@ -192,7 +192,7 @@ class ScriptedControl : public DownloadControl {
     };
 
     bool Allowed(std::string address) const {
-        return !state_.DeniedHosts.Contains(NormaliseSite(address));
+        return !state_.DeniedHosts.Contains(GetHostUrl(address));
     }
 
     void CompletePage(const Fetch& fetch) {

@@ -1,6 +1,8 @@
-#include "web/web_text.h"
+#include "engine/text.h"
 
-namespace ch::webtext {
+#include <algorithm>
+
+namespace ch::text {
 
 namespace {
 char LowerChar(char c) {
@@ -48,4 +50,10 @@ bool Contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
 }
 
-}  // namespace ch::webtext
+std::string KeywordFilePart(std::string_view keyword) {
+    std::string part(keyword);
+    std::replace(part.begin(), part.end(), ' ', '_');
+    return part;
+}
+
+}  // namespace ch::text

@@ -3,8 +3,9 @@
 #include <string>
 #include <string_view>
 
-// Small text helpers of the web code: ASCII letter case, blank trimming, replacement.
-namespace ch::webtext {
+// The text rules every part shares: ASCII letter case (the file system and the web treat letters
+// as ASCII), blank trimming, replacement, and the keyword's form in file and page names.
+namespace ch::text {
 
 std::string ToLower(std::string_view text);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
@@ -12,5 +13,7 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 std::string TrimSpaces(std::string_view text);
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 bool Contains(std::string_view text, std::string_view part);
+// The keyword as it appears in file and page names: blanks become "_".
+std::string KeywordFilePart(std::string_view keyword);
 
-}  // namespace ch::webtext
+}  // namespace ch::text
