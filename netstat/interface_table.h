@@ -7,7 +7,8 @@
 
 namespace ch {
 
-// One row of the machine's interface table, with the platform's unsigned 32-bit fields.
+// One row of the machine's interface table, with the platform's unsigned 32-bit fields. Only
+// InOctets and OutOctets are read; an adapter need not fill the others.
 struct InterfaceRow {
     std::u16string Name;  // may hold a NUL; the name ends at the first one
     std::uint32_t Index = 0;

@@ -1,14 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "netstat/interface_table.h"
 
 namespace ch::testing {
 
-// An interface table whose rows and answer the test sets; counts the reads.
+// An interface table whose answer and rows the test sets; counts the reads.
 class FakeInterfaceTable : public InterfaceTable {
   public:
     TableStatus status = TableStatus::Ok;
@@ -17,20 +17,14 @@ class FakeInterfaceTable : public InterfaceTable {
 
     TableStatus Read(std::vector<InterfaceRow>& out) override {
         ++reads;
-        out.clear();
-        if (status == TableStatus::Ok) out = rows;
+        out = status == TableStatus::Ok ? rows : std::vector<InterfaceRow>();
         return status;
     }
-
-    // A single interface whose received counter is the given value.
-    void SetReceived(std::uint32_t octets) { rows.assign(1, Row(u"eth0", octets, 0)); }
-
-    static InterfaceRow Row(std::u16string name, std::uint32_t in, std::uint32_t out) {
-        InterfaceRow row;
-        row.Name = std::move(name);
-        row.InOctets = in;
-        row.OutOctets = out;
-        return row;
+    // One row per (received, sent) pair of byte counters.
+    void Set(const std::vector<std::pair<std::uint32_t, std::uint32_t>>& counters) {
+        rows.assign(counters.size(), {});
+        for (size_t i = 0; i < counters.size(); ++i)
+            std::tie(rows[i].InOctets, rows[i].OutOctets) = counters[i];
     }
 };
 

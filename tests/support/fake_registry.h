@@ -34,10 +34,8 @@ class FakeRegistry : public Registry {
     std::optional<std::string> GetValue(const std::string& keyPath,
                                         const std::string& valueName) override {
         const auto key = keys.find(keyPath);
-        if (key == keys.end()) return std::nullopt;
-        const auto value = key->second.find(valueName);
-        if (value == key->second.end()) return std::nullopt;
-        return value->second;
+        if (key == keys.end() || !key->second.contains(valueName)) return std::nullopt;
+        return key->second.at(valueName);
     }
     bool DeleteKey(const std::string& keyPath) override {
         if (failWrites || !keys.erase(keyPath)) return false;
