@@ -62,8 +62,11 @@ const char* ReasonPhrase(int status) {
 
 std::string HeadOf(const Response& response) {
     std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " +
-                       ReasonPhrase(response.status) + "\r\nContent-Type: " + response.contentType +
-                       "\r\n";
+                       ReasonPhrase(response.status) + "\r\n";
+    for (int line = 0; std::ssize(head) < response.headerBytes; ++line)
+        head += "X-Filler-" + std::to_string(line) + ": " + std::string(8000, 'h') + "\r\n";
+    head += "Content-Type: " + response.contentType + "\r\n";
+    if (!response.encoding.empty()) head += "Content-Encoding: " + response.encoding + "\r\n";
     if (response.announceLength) {
         const std::int64_t length =
             response.announcedLength >= 0 ? response.announcedLength : response.BodySize();
@@ -87,11 +90,14 @@ struct Connection {
     std::string out;
     std::size_t outSent = 0;
     std::int64_t bodyQueued = 0;
+    bool reset = false;
 
+    // How much of the body is sent before the answer ends, stalls or breaks off.
     std::int64_t BodyLimit() const {
         if (!sendBody) return 0;
         const std::int64_t size = response.BodySize();
-        return response.stallAfter >= 0 ? std::min(response.stallAfter, size) : size;
+        const std::int64_t cut = std::max(response.stallAfter, response.resetAfter);
+        return cut >= 0 ? std::min(cut, size) : size;
     }
 };
 
@@ -154,7 +160,13 @@ class Server::Loop {
     }
 
     std::list<Connection>::iterator Close(std::list<Connection>::iterator c) {
-        shutdown(c->fd, SHUT_RDWR);
+        if (c->reset) {
+            // Closing with a zero linger time sends a reset instead of an orderly end.
+            const linger now{1, 0};
+            setsockopt(c->fd, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+        } else {
+            shutdown(c->fd, SHUT_RDWR);
+        }
         close(c->fd);
         server_.CountConnection(-1);
         return connections_.erase(c);
@@ -207,13 +219,14 @@ class Server::Loop {
         c.out = HeadOf(response);
         c.response = std::move(response);
         c.sendBody = sendBody;
-        c.phase = Connection::Phase::Waiting;
+        c.phase = c.response.silent ? Connection::Phase::Stalled : Connection::Phase::Waiting;
         c.due = SteadyClock::now() + std::chrono::milliseconds(server_.options_.delayMs);
     }
 
     bool Write(Connection& c) {
         for (;;) {
             if (c.outSent == c.out.size() && !QueueBody(c)) {
+                c.reset = c.sendBody && c.response.resetAfter >= 0;
                 if (c.response.stallAfter < 0 || !c.sendBody) return false;
                 c.phase = Connection::Phase::Stalled;
                 return true;
@@ -298,26 +311,13 @@ void Server::Record(const std::string& url) {
 }
 
 void Server::CountConnection(int change) {
-    {
-        std::lock_guard lock(mutex_);
-        openConnections_ += change;
-    }
-    connectionsChanged_.notify_all();
+    std::lock_guard lock(mutex_);
+    openConnections_ += change;
 }
 
 int Server::OpenConnections() const {
     std::lock_guard lock(mutex_);
     return openConnections_;
-}
-
-bool Server::WaitForOpenConnections(int count, std::chrono::milliseconds limit) const {
-    std::unique_lock lock(mutex_);
-    return connectionsChanged_.wait_for(lock, limit, [&] { return openConnections_ == count; });
-}
-
-std::vector<std::string> Server::Requests() const {
-    std::lock_guard lock(mutex_);
-    return requests_;
 }
 
 std::size_t Server::RequestCount(std::string_view url) const {
