@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <utility>
@@ -31,17 +30,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Passes every notification on to the control; notes that the network was heard from and the
-// largest body held in memory for a page (a read started without a body file) while it was
-// being read and when it was handed over. (A read that fails for growing too large reports what it
-// had, including Qt's last chunk, whose size depends on how far Qt's network thread got ahead.)
-class ListeningService : public DownloadService, public ReadListener {
+// Stands between the Qt download service and the control, and is the control's event pump. The
+// fake clock moves on only across waits in which the network stayed silent, so stalls time out
+// quickly while transfers that make progress never do. Notes the largest body held in memory for
+// a page (a read started without a body file) while it was read and when it was handed over. (A
+// read that fails for growing too large reports what it had, including Qt's last chunk, whose
+// size depends on how far Qt's network thread got ahead.)
+class QuietClockNetwork : public DownloadService, public ReadListener, public EventPump {
   public:
-    explicit ListeningService(DownloadService& inner) : inner_(inner) { inner_.SetListener(this); }
-    ~ListeningService() override { inner_.SetListener(nullptr); }
-    bool HeardSinceLastAsked() { return std::exchange(heard_, false); }
+    QuietClockNetwork(DownloadService& inner, testing::FakeClock& clock)
+        : inner_(inner), clock_(clock) {
+        inner_.SetListener(this);
+    }
+    ~QuietClockNetwork() override { inner_.SetListener(nullptr); }
     std::int64_t largestPage = 0;
 
+    void Yield() override { pump_.Yield(); }
+    void WaitForEvent() override {
+        if (!std::exchange(heard_, false)) clock_.now += 1;
+        pump_.WaitForEvent();
+    }
     void SetListener(ReadListener* listener) override { listener_ = listener; }
     bool StartRead(const std::string& url, const std::string& name,
                    const fs::path& bodyFile) override {
@@ -65,32 +73,12 @@ class ListeningService : public DownloadService, public ReadListener {
         if (pages_.contains(name)) largestPage = std::max(largestPage, held);
     }
     DownloadService& inner_;
+    testing::FakeClock& clock_;
+    QtEventPump pump_;
     ReadListener* listener_ = nullptr;
     std::set<std::string> pages_;
     bool heard_ = false;
 };
-
-class SilenceClockPump : public EventPump {
-  public:
-    SilenceClockPump(testing::FakeClock& clock, ListeningService& network)
-        : clock_(clock), network_(network) {}
-    void Yield() override { pump_.Yield(); }
-    void WaitForEvent() override {
-        if (!network_.HeardSinceLastAsked()) clock_.now += 1;
-        pump_.WaitForEvent();
-    }
-
-  private:
-    testing::FakeClock& clock_;
-    ListeningService& network_;
-    QtEventPump pump_;
-};
-
-std::string ReadFile(const fs::path& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
 
 class WholeRuns : public ::testing::Test {
   protected:
@@ -107,7 +95,6 @@ class WholeRuns : public ::testing::Test {
         state.ProgramFolder = root.Path() / "program";
         state.DownloadFolder = (root.Path() / "videos").string();
         state.CurrentKeyword = "funny";
-        state.SearchWindowShown = true;
         PrepareSearch(state);
 
         testing::FakeClock clock;
@@ -115,10 +102,9 @@ class WholeRuns : public ::testing::Test {
         testing::FakeWatch watch;
         const QtDownloadServiceOptions limits;
         QtDownloadService service(limits);
-        ListeningService network(service);
-        SilenceClockPump pump(clock, network);
-        ocxParseWeb control(state, network, view, clock, pump);
-        EnginePorts ports{control, pump, view, messages, clock, watch};
+        QuietClockNetwork network(service, clock);
+        ocxParseWeb control(state, network, view, clock, network);
+        EnginePorts ports{control, network, view, messages, clock, watch};
         const RunOutcome outcome = RunEngine(state, ports);
 
         EXPECT_EQ(outcome.End, RunEnd::Completed) << outcome.Failure;
@@ -146,14 +132,12 @@ class WholeRuns : public ::testing::Test {
         std::error_code none;
         for (const auto& file : fs::directory_iterator(root.Path() / "videos" / "funny", none)) {
             const auto address = addressOf.find(file.path().filename().string());
-            if (address == addressOf.end()) {
-                ADD_FAILURE() << "unexpected file " << file.path();
-                continue;
-            }
+            EXPECT_NE(address, addressOf.end()) << "unexpected file " << file.path();
+            if (address == addressOf.end()) continue;
             const simweb::Response answer = scenario.Answer(address->second);
             const auto size =
                 answer.announcedLength >= 0 ? answer.announcedLength : answer.BodySize();
-            EXPECT_TRUE(ReadFile(file.path()) ==
+            EXPECT_TRUE(root.Read("videos/funny/" + file.path().filename().string()) ==
                         simweb::GeneratedBytes(simweb::CanonicalUrl(address->second), 0, size))
                 << address->second << " differs from the server's bytes";
             saved.insert(address->second);
