@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <list>
+#include <map>
 #include <system_error>
 
 #include "tools/simweb/generated_body.h"
@@ -30,34 +31,20 @@ std::system_error SystemError(const char* what) {
 }
 
 const char* ReasonPhrase(int status) {
-    switch (status) {
-        case 200:
-            return "OK";
-        case 301:
-            return "Moved Permanently";
-        case 302:
-            return "Found";
-        case 303:
-            return "See Other";
-        case 307:
-            return "Temporary Redirect";
-        case 308:
-            return "Permanent Redirect";
-        case 400:
-            return "Bad Request";
-        case 403:
-            return "Forbidden";
-        case 404:
-            return "Not Found";
-        case 405:
-            return "Method Not Allowed";
-        case 500:
-            return "Internal Server Error";
-        case 503:
-            return "Service Unavailable";
-        default:
-            return "Status";
-    }
+    static const std::map<int, const char*> phrases = {{200, "OK"},
+                                                       {301, "Moved Permanently"},
+                                                       {302, "Found"},
+                                                       {303, "See Other"},
+                                                       {307, "Temporary Redirect"},
+                                                       {308, "Permanent Redirect"},
+                                                       {400, "Bad Request"},
+                                                       {403, "Forbidden"},
+                                                       {404, "Not Found"},
+                                                       {405, "Method Not Allowed"},
+                                                       {500, "Internal Server Error"},
+                                                       {503, "Service Unavailable"}};
+    const auto found = phrases.find(status);
+    return found == phrases.end() ? "Status" : found->second;
 }
 
 std::string HeadOf(const Response& response) {
