@@ -201,19 +201,12 @@ TEST_F(WholeRuns, AWholeSearchSavesTheVideosWorthKeepingAndRecordsTheWork) {
 // A site of good videos where one page or one video is served by a misbehaving server ("@" in the
 // scenario line stands for that address).
 const std::string kSite = "http://site.test/clips/";
-const std::string kSiteWeb =
-    "results * | site.test/clips/\n"
-    "page " +
-    kSite +
-    " good.avi bad.avi bad.html next.html\n"
-    "page " +
-    kSite +
-    "next.html after.avi\n"
-    "video " +
-    kSite +
-    "good.avi 250000\n"
-    "video " +
-    kSite + "after.avi 260000\n";
+const std::string kSiteWeb = R"(results * | site.test/clips/
+page http://site.test/clips/ good.avi bad.avi bad.html next.html
+page http://site.test/clips/next.html after.avi
+video http://site.test/clips/good.avi 250000
+video http://site.test/clips/after.avi 260000
+)";
 
 const std::pair<std::string, std::string> kHostilities[] = {
     {"Silent", "silent @"},
