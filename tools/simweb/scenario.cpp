@@ -1,5 +1,7 @@
 #include "tools/simweb/scenario.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -106,6 +108,30 @@ Response Status(int status) {
     Response response;
     response.status = status;
     response.body = "<html><body>Status " + std::to_string(status) + "</body></html>\n";
+    return response;
+}
+
+Response GzipBomb(std::int64_t inflatedSize) {
+    Response response;
+    response.encoding = "gzip";
+    z_stream zip{};
+    deflateInit2(&zip, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);  // gzip
+    std::string zeros(64 * 1024, '\0');
+    std::string out(64 * 1024, '\0');
+    for (std::int64_t left = inflatedSize;;) {
+        const auto piece = std::min<std::int64_t>(left, static_cast<std::int64_t>(zeros.size()));
+        left -= piece;
+        zip.next_in = reinterpret_cast<Bytef*>(zeros.data());
+        zip.avail_in = static_cast<uInt>(piece);
+        do {
+            zip.next_out = reinterpret_cast<Bytef*>(out.data());
+            zip.avail_out = static_cast<uInt>(out.size());
+            deflate(&zip, left == 0 ? Z_FINISH : Z_NO_FLUSH);
+            response.body.append(out.data(), out.size() - zip.avail_out);
+        } while (zip.avail_out == 0);
+        if (left == 0) break;
+    }
+    deflateEnd(&zip);
     return response;
 }
 

@@ -17,6 +17,10 @@ struct Response {
     bool announceLength = true;       // false: no Content-Length, the body ends with the connection
     std::int64_t announcedLength = -1;  // >= 0: announced instead of the true size (a lying server)
     std::int64_t stallAfter = -1;       // >= 0: after that many body bytes, send nothing more
+    std::int64_t resetAfter = -1;       // >= 0: after that many body bytes, reset the connection
+    std::int64_t headerBytes = 0;       // filler header lines of at least that many bytes in all
+    bool silent = false;                // reads the request and never answers
+    std::string encoding;               // Content-Encoding of a body stored compressed
     std::string location;               // target of a redirect
 
     std::int64_t BodySize() const;
@@ -26,6 +30,8 @@ Response Page(std::string html);
 Response Video(std::int64_t size);
 Response Redirect(std::string target, int status = 302);
 Response Status(int status);
+// A small gzip-encoded page that inflates to that many zero bytes.
+Response GzipBomb(std::int64_t inflatedSize);
 
 // "http://Host:80/p" and "http://host/p" are one address; an empty path is "/".
 std::string CanonicalUrl(std::string_view url);

@@ -62,6 +62,10 @@ void ParseVideo(const std::vector<std::string>& words, Scenario& scenario,
             video.announcedLength = reader.Number(option.substr(9), 0, kMaxSize);
         else if (option.starts_with("stall="))
             video.stallAfter = reader.Number(option.substr(6), 0, kMaxSize);
+        else if (option.starts_with("reset="))
+            video.resetAfter = reader.Number(option.substr(6), 0, kMaxSize);
+        else if (option.starts_with("headers="))
+            video.headerBytes = reader.Number(option.substr(8), 0, kMaxSize);
         else
             reader.Fail("unknown video option: " + option);
     }
@@ -118,6 +122,12 @@ Scenario ParseScenario(std::istream& in) {
         } else if (kind == "stall") {
             if (words.size() != 2) reader.Fail("stall takes only an address");
             scenario.Set(url, Page("<html></html>\n")).stallAfter = 0;
+        } else if (kind == "silent") {
+            if (words.size() != 2) reader.Fail("silent takes only an address");
+            scenario.Set(url, Page({})).silent = true;
+        } else if (kind == "bomb") {
+            if (words.size() != 3) reader.Fail("bomb needs URL SIZE");
+            scenario.Set(url, GzipBomb(reader.Number(words[2], 0, kMaxSize)));
         } else {
             reader.Fail("unknown entry: " + kind);
         }

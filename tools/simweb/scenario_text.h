@@ -17,12 +17,16 @@ class ScenarioError : public std::runtime_error {
 //   # a comment (blank lines are skipped too)
 //   page URL [LINK ...]                       an index page linking to each LINK
 //   html URL                                  the lines up to one holding only "." are the page
-//   video URL SIZE [nolength] [announce=N] [stall=N]
+//   video URL SIZE [nolength] [announce=N] [stall=N] [reset=N] [headers=N]
 //   redirect URL TARGET [CODE]                CODE defaults to 302
 //   status URL CODE                           an error page, e.g. 404 or 500
 //   stall URL                                 the headers of a page, then nothing
+//   silent URL                                no answer at all
+//   bomb URL SIZE                             a gzip page that inflates to SIZE zero bytes
 //   results QUERY | ADDRESS ...               QUERY "*" stands for every other query
-// announce=N announces N bytes whatever the true size; stall=N sends N body bytes, then nothing.
+// announce=N announces N bytes whatever the true size; stall=N sends N body bytes, then nothing;
+// reset=N sends N body bytes, then resets the connection; headers=N sends N bytes of filler
+// header lines before the real ones.
 // Throws ScenarioError naming the line of the first mistake.
 Scenario ParseScenario(std::istream& in);
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <list>
+#include <map>
 #include <system_error>
 
 #include "tools/simweb/generated_body.h"
@@ -30,40 +31,29 @@ std::system_error SystemError(const char* what) {
 }
 
 const char* ReasonPhrase(int status) {
-    switch (status) {
-        case 200:
-            return "OK";
-        case 301:
-            return "Moved Permanently";
-        case 302:
-            return "Found";
-        case 303:
-            return "See Other";
-        case 307:
-            return "Temporary Redirect";
-        case 308:
-            return "Permanent Redirect";
-        case 400:
-            return "Bad Request";
-        case 403:
-            return "Forbidden";
-        case 404:
-            return "Not Found";
-        case 405:
-            return "Method Not Allowed";
-        case 500:
-            return "Internal Server Error";
-        case 503:
-            return "Service Unavailable";
-        default:
-            return "Status";
-    }
+    static const std::map<int, const char*> phrases = {{200, "OK"},
+                                                       {301, "Moved Permanently"},
+                                                       {302, "Found"},
+                                                       {303, "See Other"},
+                                                       {307, "Temporary Redirect"},
+                                                       {308, "Permanent Redirect"},
+                                                       {400, "Bad Request"},
+                                                       {403, "Forbidden"},
+                                                       {404, "Not Found"},
+                                                       {405, "Method Not Allowed"},
+                                                       {500, "Internal Server Error"},
+                                                       {503, "Service Unavailable"}};
+    const auto found = phrases.find(status);
+    return found == phrases.end() ? "Status" : found->second;
 }
 
 std::string HeadOf(const Response& response) {
     std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " +
-                       ReasonPhrase(response.status) + "\r\nContent-Type: " + response.contentType +
-                       "\r\n";
+                       ReasonPhrase(response.status) + "\r\n";
+    for (int line = 0; std::ssize(head) < response.headerBytes; ++line)
+        head += "X-Filler-" + std::to_string(line) + ": " + std::string(8000, 'h') + "\r\n";
+    head += "Content-Type: " + response.contentType + "\r\n";
+    if (!response.encoding.empty()) head += "Content-Encoding: " + response.encoding + "\r\n";
     if (response.announceLength) {
         const std::int64_t length =
             response.announcedLength >= 0 ? response.announcedLength : response.BodySize();
@@ -87,11 +77,14 @@ struct Connection {
     std::string out;
     std::size_t outSent = 0;
     std::int64_t bodyQueued = 0;
+    bool reset = false;
 
+    // How much of the body is sent before the answer ends, stalls or breaks off.
     std::int64_t BodyLimit() const {
         if (!sendBody) return 0;
         const std::int64_t size = response.BodySize();
-        return response.stallAfter >= 0 ? std::min(response.stallAfter, size) : size;
+        const std::int64_t cut = std::max(response.stallAfter, response.resetAfter);
+        return cut >= 0 ? std::min(cut, size) : size;
     }
 };
 
@@ -154,7 +147,13 @@ class Server::Loop {
     }
 
     std::list<Connection>::iterator Close(std::list<Connection>::iterator c) {
-        shutdown(c->fd, SHUT_RDWR);
+        if (c->reset) {
+            // Closing with a zero linger time sends a reset instead of an orderly end.
+            const linger now{1, 0};
+            setsockopt(c->fd, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+        } else {
+            shutdown(c->fd, SHUT_RDWR);
+        }
         close(c->fd);
         server_.CountConnection(-1);
         return connections_.erase(c);
@@ -207,13 +206,14 @@ class Server::Loop {
         c.out = HeadOf(response);
         c.response = std::move(response);
         c.sendBody = sendBody;
-        c.phase = Connection::Phase::Waiting;
+        c.phase = c.response.silent ? Connection::Phase::Stalled : Connection::Phase::Waiting;
         c.due = SteadyClock::now() + std::chrono::milliseconds(server_.options_.delayMs);
     }
 
     bool Write(Connection& c) {
         for (;;) {
             if (c.outSent == c.out.size() && !QueueBody(c)) {
+                c.reset = c.sendBody && c.response.resetAfter >= 0;
                 if (c.response.stallAfter < 0 || !c.sendBody) return false;
                 c.phase = Connection::Phase::Stalled;
                 return true;
@@ -298,26 +298,13 @@ void Server::Record(const std::string& url) {
 }
 
 void Server::CountConnection(int change) {
-    {
-        std::lock_guard lock(mutex_);
-        openConnections_ += change;
-    }
-    connectionsChanged_.notify_all();
+    std::lock_guard lock(mutex_);
+    openConnections_ += change;
 }
 
 int Server::OpenConnections() const {
     std::lock_guard lock(mutex_);
     return openConnections_;
-}
-
-bool Server::WaitForOpenConnections(int count, std::chrono::milliseconds limit) const {
-    std::unique_lock lock(mutex_);
-    return connectionsChanged_.wait_for(lock, limit, [&] { return openConnections_ == count; });
-}
-
-std::vector<std::string> Server::Requests() const {
-    std::lock_guard lock(mutex_);
-    return requests_;
 }
 
 std::size_t Server::RequestCount(std::string_view url) const {

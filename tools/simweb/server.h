@@ -1,7 +1,5 @@
 #pragma once
 
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,13 +36,10 @@ class Server {
     void Stop();
 
     std::uint16_t Port() const { return port_; }
-    // Every address asked for, in its canonical form, in the order the requests arrived.
-    std::vector<std::string> Requests() const;
+    // How often the address was asked for.
     std::size_t RequestCount(std::string_view url) const;
     // Connections accepted and not yet closed (a stalled answer keeps its connection open).
     int OpenConnections() const;
-    // Waits until exactly that many connections are open; false when the limit passed first.
-    bool WaitForOpenConnections(int count, std::chrono::milliseconds limit) const;
 
   private:
     class Loop;
@@ -58,7 +53,6 @@ class Server {
     int wakeFds_[2] = {-1, -1};
     std::thread thread_;
     mutable std::mutex mutex_;
-    mutable std::condition_variable connectionsChanged_;
     std::vector<std::string> requests_;
     int openConnections_ = 0;
 };
