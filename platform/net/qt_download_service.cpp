@@ -96,7 +96,8 @@ bool QtDownloadService::StartRead(const std::string& url, const std::string& nam
     read->id = nextId_++;
     read->name = name;
     read->reply = manager_.get(request);
-    if (read->file) read->reply->setReadBufferSize(options_.fileReadBufferBytes);
+    // Bounded for pages too: without it Qt's network thread may run far ahead of an endless body.
+    read->reply->setReadBufferSize(options_.fileReadBufferBytes);
     Connect(read->id, read->reply);
     reads_.push_back(std::move(read));
     return true;
