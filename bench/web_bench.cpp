@@ -27,8 +27,14 @@ class IdlePump : public EventPump {
 
 class IdleView : public SearchView {
   public:
-    void SetPanelText(int, const std::string&) override {}
-    void SetButtonCaption(const std::string&) override {}
+    void ShowStatus(const std::string&) override {}
+    void ShowLinkCount(int) override {}
+    void ShowVideoCount(int) override {}
+    void ShowSlotStarted(int, const std::string&) override {}
+    void ShowSlotProgress(int, double, const std::string&) override {}
+    void ShowSlotFreed(int) override {}
+    void ShowThroughput(int) override {}
+    void ShowRunEnded(const std::string&) override {}
     void SetButtonEnabled(bool) override {}
 };
 
@@ -81,14 +87,14 @@ std::string ResultsPage() {
 
 void BM_ParsePageHtml(benchmark::State& run) {
     const std::string page = CrawledPage();
-    const std::string name = "Ehttp://www.site.com/dir/index.html";
+    const std::string address = "http://www.site.com/dir/index.html";
     Bench bench;
     for (auto _ : run) {
         run.PauseTiming();
         bench.state.VideoLinks.Clear();
         bench.state.ExpandLinks.Clear();
         run.ResumeTiming();
-        benchmark::DoNotOptimize(ParsePageHtml(bench.web, page, name));
+        benchmark::DoNotOptimize(ParsePageHtml(bench.web, page, address));
     }
     run.SetBytesProcessed(static_cast<int64_t>(run.iterations()) *
                           static_cast<int64_t>(page.size()));
@@ -133,7 +139,7 @@ void BM_AddVideoLinkKnown(benchmark::State& run) {
     OfferKnownLinks(
         run,
         [](RunState& state, int n) {
-            state.VideoLinks.Append(Numbered("http://site", n, ".com/v.avi"));
+            state.VideoLinks.Add(Numbered("http://site", n, ".com/v.avi"));
             state.DeniedHosts.Append(Numbered("http://denied", n, ".com"));
         },
         [](WebContext& web, int n) {

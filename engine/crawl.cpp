@@ -41,14 +41,13 @@ class CrawlLoop {
         state_.ExpandLinks.Clear();
         state_.ExpandLinkNext = 0;
         state_.LevelEnd = 0;
-        state_.ExpandPagesPending = 0;
         state_.CrawlLevel = 0;
         state_.VideosFound = 0;
         state_.ExpandBlock = 0;
     }
 
     void ShowLinksTaken() {
-        session_.Panel(2, std::to_string(state_.SiteLinkNext + state_.ExpandPagesStarted));
+        session_.Report.LinkCount(state_.SiteLinkNext + state_.ExpandPagesStarted);
     }
 
     // Starts the next site page and waits for it; returns where the crawl goes on.
@@ -63,9 +62,8 @@ class CrawlLoop {
             ResetSiteState();
             progressClock_ = session_.Now();
             const std::string address = state_.SiteLinks[state_.SiteLinkNext];
-            session_.Ports.Control.BeginHtmlDownload(address, "R" + address);
+            session_.Ports.Control.BeginHtmlDownload({FetchKind::SitePage, address});
             ++state_.SiteLinkNext;
-            ++state_.SitePagesPending;
             ShowLinksTaken();
             if (WaitForSitePage()) {
                 session_.Yield();
@@ -78,7 +76,7 @@ class CrawlLoop {
     // True when the site page arrived; false when it timed out (and was cancelled) or a stop
     // was requested, which the control would never let it finish.
     bool WaitForSitePage() {
-        while (state_.SitePagesPending > 0) {
+        while (state_.SitePagesPending() > 0) {
             if (state_.StopRequested) return false;
             if (session_.Now() - progressClock_ > kPageTimeoutSeconds) {
                 session_.Status("Canceling...");
@@ -92,7 +90,7 @@ class CrawlLoop {
 
     Step LevelStep(bool& started) {
         const int m = state_.ExpandLinkNext;
-        if (m == state_.LevelEnd && state_.ExpandPagesPending == 0) {
+        if (m == state_.LevelEnd && state_.ExpandPagesPending() == 0) {
             if (state_.CrawlLevel == kLevels || state_.LevelEnd == state_.ExpandLinkCount())
                 return Step::SitePage;
             session_.Yield();
@@ -101,22 +99,21 @@ class CrawlLoop {
             state_.LevelEnd = state_.ExpandLinkCount();
             return Step::Scheduling;
         }
-        if (state_.ExpandPagesPending >= kExpandPagesInFlight || m >= state_.LevelEnd)
+        if (state_.ExpandPagesPending() >= kExpandPagesInFlight || m >= state_.LevelEnd)
             return Step::Scheduling;
         if (m < kExpandBlock * (state_.ExpandBlock + 1) && m < kExpandLinksPerSite) {
             session_.Yield();
             const std::string link = state_.ExpandLinks[state_.ExpandLinkNext];
             session_.Status("Begin to parse expand link " + link);
-            session_.Ports.Control.BeginHtmlDownload(link, "E" + link);
+            session_.Ports.Control.BeginHtmlDownload({FetchKind::ExpandPage, link});
             ++state_.ExpandLinkNext;
             ++state_.ExpandPagesStarted;
-            ++state_.ExpandPagesPending;
             ShowLinksTaken();
             started = true;
             return Step::Scheduling;
         }
         if (state_.VideosFound < 1)
-            return state_.ExpandPagesPending == 0 ? Step::SitePage : Step::Scheduling;
+            return state_.ExpandPagesPending() == 0 ? Step::SitePage : Step::Scheduling;
         state_.VideosFound = 0;
         ++state_.ExpandBlock;
         return Step::Scheduling;
@@ -125,20 +122,20 @@ class CrawlLoop {
     std::optional<CrawlEnd> EndCheck() const {
         if (state_.StopRequested && state_.NetworkLost) return CrawlEnd::NetworkLost;
         if (state_.StopRequested) return CrawlEnd::Stopped;
-        if (allSiteLinksStarted_ && state_.SitePagesPending == 0 &&
-            state_.ExpandPagesPending == 0 && state_.VideoDownloadsActive == 0 &&
-            state_.VideoLinkNext == state_.VideoLinkCount() &&
-            state_.SiteLinkNext == state_.SiteLinkCount() && state_.SiteLinkCount() != 0)
+        if (allSiteLinksStarted_ && state_.SitePagesPending() == 0 &&
+            state_.ExpandPagesPending() == 0 && state_.VideoDownloadsActive() == 0 &&
+            !state_.VideoLinks.HasWaiting() && state_.SiteLinkNext == state_.SiteLinkCount() &&
+            state_.SiteLinkCount() != 0)
             return CrawlEnd::Completed;
         return std::nullopt;
     }
 
     Step StallCheck() {
         StallSnapshotValues& seen = state_.StallSnapshot;
-        if (seen.ExpandPagesPending != state_.ExpandPagesPending ||
+        if (seen.ExpandPagesPending != state_.ExpandPagesPending() ||
             seen.ExpandLinkNext != state_.ExpandLinkNext ||
             seen.VideoLinkCount != state_.VideoLinkCount()) {
-            seen = {state_.ExpandPagesPending, state_.ExpandLinkNext, state_.VideoLinkCount()};
+            seen = {state_.ExpandPagesPending(), state_.ExpandLinkNext, state_.VideoLinkCount()};
             progressClock_ = session_.Now();
             return Step::Level;
         }

@@ -2,10 +2,6 @@
 
 namespace ch {
 
-void EngineSession::Panel(int panel, const std::string& text) {
-    if (State.SearchWindowShown) Ports.View.SetPanelText(panel, text);
-}
-
 void EngineSession::EndPass(bool startedWork) {
     if (startedWork)
         Ports.Pump.Yield();
@@ -13,8 +9,8 @@ void EngineSession::EndPass(bool startedWork) {
         Ports.Pump.WaitForEvent();
 }
 
-void EngineSession::WaitForPages(const int& pending, double startedAt) {
-    while (pending > 0) {
+void EngineSession::WaitForPages(FetchKind kind, double startedAt) {
+    while (State.Pages.Pending(kind) > 0) {
         if (State.StopRequested || Now() - startedAt > kPageTimeoutSeconds) {
             Ports.Control.CancelHtmlDownload();
             return;

@@ -9,6 +9,7 @@
 #include "engine/list_files.h"
 #include "engine/ports.h"
 #include "engine/run_state.h"
+#include "engine/status_report.h"
 
 namespace ch {
 
@@ -26,25 +27,24 @@ inline constexpr double kPageTimeoutSeconds = 20.0;
 // steps share (status texts, yields, list files of the current keyword).
 class EngineSession {
   public:
-    EngineSession(RunState& state, EnginePorts& ports) : State(state), Ports(ports) {}
+    EngineSession(RunState& state, EnginePorts& ports)
+        : State(state), Ports(ports), Report(state, ports.View) {}
 
     RunState& State;
     EnginePorts& Ports;
+    StatusReport Report;
 
     double Now() { return Ports.Time.MonotonicSeconds(); }
-
-    // Panel texts reach the window only while it is shown.
-    void Panel(int panel, const std::string& text);
-    void Status(const std::string& text) { Panel(1, text); }
+    void Status(const std::string& text) { Report.Status(text); }
 
     void Yield() { Ports.Pump.Yield(); }
     // The end of one pass of a waiting loop: a pass that started work only lets pending events
     // run, one that started nothing blocks until an event or a short tick.
     void EndPass(bool startedWork);
 
-    // Waits until the page counter falls to 0. Also gives up (cancelling the page fetches) once
-    // a stop is requested or more than 20 seconds have passed since startedAt.
-    void WaitForPages(const int& pending, double startedAt);
+    // Waits until no page fetch of the kind is in flight. Also gives up (cancelling the page
+    // fetches) once a stop is requested or more than 20 seconds have passed since startedAt.
+    void WaitForPages(FetchKind kind, double startedAt);
 
     std::filesystem::path ListPath(std::string_view suffix) const;
     // A missing file reads as Missing; an unreadable one ends the run.

@@ -21,6 +21,11 @@ void IndexedList::Swap(int first, int second) {
     std::swap(items_.at(static_cast<size_t>(first)), items_.at(static_cast<size_t>(second)));
 }
 
+void IndexedList::Insert(int index, const std::vector<std::string>& texts) {
+    for (const std::string& text : texts) ++occurrences_[text];
+    items_.insert(items_.begin() + index, texts.begin(), texts.end());
+}
+
 void IndexedList::Clear() {
     items_.clear();
     occurrences_.clear();

@@ -20,6 +20,8 @@ class IndexedList {
     void Append(std::string text);
     void Set(int index, std::string text);
     void Swap(int first, int second);
+    // Inserts the texts before `index`, in order.
+    void Insert(int index, const std::vector<std::string>& texts);
     void Clear();
 
   private:

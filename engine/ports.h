@@ -2,16 +2,19 @@
 
 #include <string>
 
+#include "engine/fetch.h"
+
 namespace ch {
 
-// The engine's view of the download control: fetches are started under a download name whose
-// first letter tags their purpose (L seed page, G results page, R site page, E expand page,
-// V video). The control counts the matching pending counter down exactly once per fetch.
+// The engine's view of the download control. A page fetch is counted in RunState::Pages from
+// its start until it ends, exactly once; a video fetch is made after the engine has put it into
+// a download slot, and the control frees the slot when it ends. (The written operations take the
+// address and a download name, "SaveFile", that tags the purpose; here the fetch carries both.)
 class DownloadControl {
   public:
     virtual ~DownloadControl() = default;
-    virtual void BeginHtmlDownload(const std::string& URL, const std::string& SaveFile) = 0;
-    virtual void BeginResDownload(const std::string& URL, const std::string& SaveFile) = 0;
+    virtual void BeginHtmlDownload(const Fetch& page) = 0;
+    virtual void BeginResDownload(const Fetch& video) = 0;
     virtual bool CancelHtmlDownload() = 0;
     virtual bool CancelResDownload() = 0;
     // Cancels and releases every video slot without progress for more than 60 seconds; the
@@ -29,12 +32,21 @@ class EventPump {
     virtual void WaitForEvent() = 0;
 };
 
-// Status bar panels (1 to 9) and the Search/Stop button of the search window.
+// What a run shows in the search window's status bar (panels 1 to 9) and on its Search/Stop
+// button. Each front end formats the figures for itself.
 class SearchView {
   public:
     virtual ~SearchView() = default;
-    virtual void SetPanelText(int panel, const std::string& text) = 0;
-    virtual void SetButtonCaption(const std::string& caption) = 0;
+    virtual void ShowStatus(const std::string& text) = 0;
+    virtual void ShowLinkCount(int links) = 0;
+    virtual void ShowVideoCount(int videos) = 0;
+    // A download began in the slot (0 to 4), at 0%.
+    virtual void ShowSlotStarted(int slot, const std::string& address) = 0;
+    virtual void ShowSlotProgress(int slot, double percent, const std::string& address) = 0;
+    virtual void ShowSlotFreed(int slot) = 0;
+    virtual void ShowThroughput(int kbps) = 0;
+    // The run has ended: the status line, the window back to its idle look.
+    virtual void ShowRunEnded(const std::string& statusLine) = 0;
     virtual void SetButtonEnabled(bool enabled) = 0;
 };
 

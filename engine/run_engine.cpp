@@ -15,11 +15,6 @@ namespace {
 
 void BeginRun(RunState& state) {
     state.EngineRunning = true;
-    state.VideosQueued = 0;
-    state.ExpandPagesStarted = 0;
-    // Downloads cancelled by an earlier run were saved by that run.
-    state.SlotsCancelled = 0;
-    state.CancelledVideoNames.clear();
     state.WorkListsLoaded = false;
 }
 
@@ -31,14 +26,13 @@ void FetchSeedPages(EngineSession& session) {
         if (state.PageBatchNext < state.PageBatchCount()) {
             session.Yield();
             const std::string address = state.PageBatch[static_cast<size_t>(state.PageBatchNext)];
-            session.Ports.Control.BeginHtmlDownload(address, "L" + address);
+            session.Ports.Control.BeginHtmlDownload({FetchKind::SeedPage, address});
             ++state.PageBatchNext;
-            ++state.ListFetchesPending;
             lastStart = session.Now();
             started = true;
         }
         session.EndPass(started);
-        if (state.ListFetchesPending < 1) return;
+        if (state.ListFetchesPending() < 1) return;
         if (state.StopRequested || session.Now() - lastStart > kPageTimeoutSeconds) {
             session.Ports.Control.CancelHtmlDownload();
             return;
@@ -56,10 +50,8 @@ void LoadPendingWork(EngineSession& session) {
         state.SiteLinks.Append(std::move(site));
     ListFileRead videos = session.ReadList(ListSuffix::PendingVideos);
     if (videos.State == ListFileState::Read) {
-        for (auto& video : videos.Entries) {
-            state.VideoLinks.Append(std::move(video));
-            ++state.VideosQueued;
-        }
+        // Every line counts as queued, a repeated one too, as the window has always shown it.
+        for (auto& video : videos.Entries) state.VideoLinks.Load(std::move(video));
         ReorderPendingVideos(session);
         session.WriteList(ListSuffix::PendingVideos, state.VideoLinks.Items());
     }
@@ -67,8 +59,8 @@ void LoadPendingWork(EngineSession& session) {
 }
 
 void StartCrawl(EngineSession& session) {
-    session.Panel(3, std::to_string(session.State.VideosQueued));
-    if (session.State.SearchWindowShown) session.Ports.View.SetButtonEnabled(true);
+    session.Report.VideoCount(session.State.VideosQueued());
+    session.Report.ButtonEnabled(true);
     session.Ports.Watch.SetAlarmEnabled(true);
 }
 
@@ -90,13 +82,7 @@ RunEnd AnnounceEnd(EngineSession& session, CrawlEnd end) {
 }
 
 void RestoreWindow(EngineSession& session, const std::string& statusLine) {
-    if (!session.State.SearchWindowShown) return;
-    session.Status(statusLine);
-    session.Panel(2, "Links");
-    session.Panel(3, "Videos");
-    for (int panel = 4; panel < 4 + kSlotCount; ++panel) session.Panel(panel, "");
-    session.Ports.View.SetButtonCaption("&search");
-    session.Ports.View.SetButtonEnabled(true);
+    session.Report.RunEnded(statusLine);
 }
 
 std::string FailureLine(const std::string& failure) {

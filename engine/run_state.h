@@ -1,15 +1,15 @@
 #pragma once
 
-#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "engine/download_slots.h"
 #include "engine/indexed_list.h"
+#include "engine/page_fetches.h"
+#include "engine/video_queue.h"
 
 namespace ch {
-
-constexpr int kSlotCount = 5;
 
 // ExpandPagesPending, ExpandLinkNext and VideoLinkCount as last seen by the stall check.
 struct StallSnapshotValues {
@@ -44,7 +44,13 @@ struct RunState {
     std::vector<std::string> PageBatch;
     int PageBatchNext = 0;
     int PageBatchCount() const { return static_cast<int>(PageBatch.size()); }
-    int ListFetchesPending = 0;
+
+    // Page fetches in flight, per kind; only the download control changes them.
+    PageFetches Pages;
+    int ListFetchesPending() const { return Pages.Pending(FetchKind::SeedPage); }
+    int ResultPagesPending() const { return Pages.Pending(FetchKind::ResultsPage); }
+    int SitePagesPending() const { return Pages.Pending(FetchKind::SitePage); }
+    int ExpandPagesPending() const { return Pages.Pending(FetchKind::ExpandPage); }
 
     // The query plan of the default keyword.
     std::vector<std::string> QueryPlan;  // at most 15 entries in use
@@ -55,42 +61,33 @@ struct RunState {
     int ResultPageCount = 0;
     int ResultPageNext = 0;
     int ResultStart = 0;
-    int ResultPagesPending = 0;
 
     // Site pages.
     IndexedList SiteLinks;
     int SiteLinkCount() const { return SiteLinks.Count(); }
     int SiteLinkNext = 0;
     int SearchListLines = 0;
-    int SitePagesPending = 0;
 
     // Expand pages of the current site page.
     IndexedList ExpandLinks;
     int ExpandLinkCount() const { return ExpandLinks.Count(); }
     int ExpandLinkNext = 0;
-    int ExpandPagesPending = 0;
     int ExpandPagesStarted = 0;
     int CrawlLevel = 0;
     int LevelEnd = 0;
     int ExpandBlock = 0;
 
-    // Video queue: entries before VideoLinkNext are taken.
-    IndexedList VideoLinks;
+    // Video queue: entries before VideoLinkNext() are taken.
+    VideoQueue VideoLinks;
     int VideoLinkCount() const { return VideoLinks.Count(); }
-    int VideoLinkNext = 0;
-    int VideosFound = 0;
-    int VideosQueued = 0;
-    int VideoDownloadsActive = 0;
+    int VideoLinkNext() const { return VideoLinks.Next(); }
+    int VideosQueued() const { return VideoLinks.Queued(); }
+    int VideosFound = 0;  // new videos of the current expand block
 
-    // Download slots 0 to 4: the "V" + address of the running download (empty = free) and the
-    // time of its last progress as text: Clock::MonotonicSeconds() written with
-    // std::to_string and read back with std::stod.
-    std::array<std::string, kSlotCount> SlotNames;
-    std::array<std::string, kSlotCount> SlotProgressTimes;
-    int SlotsCancelled = 0;
-    // The "V" names that the last CancelResDownload cancelled, so a stopped run re-queues exactly
-    // those downloads.
-    std::vector<std::string> CancelledVideoNames;
+    // Download slots 0 to 4 (SlotNames and SlotProgressTimes): the address of each running
+    // download and the time of its last progress.
+    DownloadSlots Slots;
+    int VideoDownloadsActive() const { return Slots.Active(); }
 
     // Denied site roots ("http://" + host), loaded at start-up, grown by the rejected-host tally.
     IndexedList DeniedHosts;

@@ -14,16 +14,13 @@ std::string SeedPageAddress(const std::string& keyword) {
 void PrepareSearch(RunState& state) {
     state.PageBatch = {SeedPageAddress(state.CurrentKeyword)};
     state.PageBatchNext = 0;
-    state.ListFetchesPending = 0;
     state.SiteLinks.Clear();
     state.SiteLinkNext = 0;
-    state.SitePagesPending = 0;
     state.SearchListLines = 0;
     state.VideoLinks.Clear();
-    state.VideoLinkNext = 0;
     state.ExpandLinks.Clear();
     state.ExpandLinkNext = 0;
-    state.ExpandPagesPending = 0;
+    state.ExpandPagesStarted = 0;
 }
 
 }  // namespace ch

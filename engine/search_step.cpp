@@ -15,19 +15,18 @@ void PageThroughResults(EngineSession& session) {
     state.ResultPageNext = 0;
     state.ResultPageCount = 1;
     state.ResultStart = 0;
-    state.ResultPagesPending = 0;
     while (true) {
         const int countBefore = state.SiteLinkCount();
         if (state.ResultPageNext < state.ResultPageCount) {
             session.Yield();
             session.Status("Parsing another google page ...");
             session.Ports.Control.BeginHtmlDownload(
-                state.ResultPages[static_cast<size_t>(state.ResultPageNext)], "G");
+                {FetchKind::ResultsPage,
+                 state.ResultPages[static_cast<size_t>(state.ResultPageNext)]});
             ++state.ResultPageNext;
             ++state.ResultPageCount;
-            ++state.ResultPagesPending;
         }
-        session.WaitForPages(state.ResultPagesPending, session.Now());
+        session.WaitForPages(FetchKind::ResultsPage, session.Now());
         if (state.SiteLinkCount() <= countBefore) return;
         state.ResultStart += kResultsPerPage;
         state.ResultPages.resize(static_cast<size_t>(state.ResultPageNext) + 1);

@@ -20,15 +20,14 @@ std::vector<std::string> PendingSites(const RunState& state) {
     return sites;
 }
 
+// Downloads still running (when the program leaves during a run) come first, then the queue,
+// which holds cancelled downloads at its head.
 std::vector<std::string> PendingVideos(const RunState& state) {
     std::vector<std::string> videos;
-    auto requeue = [&](const std::string& name) {
-        if (name.size() > 1 && name[0] == 'V') KeepIfAllowed(name.substr(1), state, videos);
-    };
-    for (const auto& name : state.CancelledVideoNames) requeue(name);
-    for (const auto& name : state.SlotNames) requeue(name);
-    for (int i = state.VideoLinkNext; i < state.VideoLinkCount(); ++i)
-        KeepIfAllowed(state.VideoLinks[i], state, videos);
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        if (!state.Slots.IsFree(slot)) KeepIfAllowed(state.Slots.Address(slot), state, videos);
+    for (std::string& address : state.VideoLinks.Waiting())
+        KeepIfAllowed(std::move(address), state, videos);
     return videos;
 }
 

@@ -24,7 +24,7 @@ class SiteWindow {
 };
 
 // The site of an entry; the entry itself gets its scheme when it had none.
-std::string SiteOfEntry(IndexedList& videos, int index) {
+std::string SiteOfEntry(VideoQueue& videos, int index) {
     std::string address = videos[index];
     std::string site = GetHostUrl(address);
     if (address != videos[index]) videos.Set(index, std::move(address));
@@ -35,7 +35,7 @@ std::string SiteOfEntry(IndexedList& videos, int index) {
 
 void ReorderPendingVideos(EngineSession& session) {
     RunState& state = session.State;
-    IndexedList& videos = state.VideoLinks;
+    VideoQueue& videos = state.VideoLinks;
     const int limit = std::min(state.VideoLinkCount(), kReorderLimit);
     int start = 0;
     int pos = state.CurrentKeyword == kDefaultKeyword &&

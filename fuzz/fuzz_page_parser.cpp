@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/text.h"
 #include "fake_ports.h"
 #include "fuzz_input.h"
 #include "link_checks.h"
 #include "web/page_parser.h"
 #include "web/web_context.h"
-#include "engine/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     using namespace ch;
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     WebContext web{state, pump, view};
 
     const std::string scheme = (bits & 4) ? "https://" : "http://";
-    ParsePageHtml(web, fields[3], "E" + scheme + fields[2]);
+    ParsePageHtml(web, fields[3], scheme + fields[2]);
 
     fuzz::CheckLinkList(state.VideoLinks);
     fuzz::CheckLinkList(state.ExpandLinks);

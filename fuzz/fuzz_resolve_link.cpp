@@ -2,10 +2,10 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/text.h"
 #include "fuzz_input.h"
 #include "link_checks.h"
 #include "web/link_services.h"
-#include "engine/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     using namespace ch;

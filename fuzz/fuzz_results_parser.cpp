@@ -2,12 +2,12 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/text.h"
 #include "fake_ports.h"
 #include "fuzz_input.h"
 #include "link_checks.h"
 #include "web/results_page_parser.h"
 #include "web/web_context.h"
-#include "engine/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     using namespace ch;

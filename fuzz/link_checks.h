@@ -4,9 +4,9 @@
 #include <string>
 
 #include "engine/indexed_list.h"
+#include "engine/text.h"
 #include "fuzz_input.h"
 #include "web/link_services.h"
-#include "engine/text.h"
 
 // Properties every link list keeps, whatever page it was filled from.
 namespace ch::fuzz {
@@ -17,7 +17,8 @@ inline bool StartsWithScheme(const std::string& address) {
 }
 
 // No entry twice, none empty, each found by the list's index, each absolute.
-inline void CheckLinkList(const IndexedList& list) {
+template <typename List>
+void CheckLinkList(const List& list) {
     std::set<std::string> seen;
     for (const std::string& entry : list.Items()) {
         FUZZ_CHECK(!entry.empty());
@@ -28,7 +29,8 @@ inline void CheckLinkList(const IndexedList& list) {
 }
 
 // No entry lies on a denied site.
-inline void CheckNoDeniedSite(const IndexedList& list, const IndexedList& denied) {
+template <typename List>
+void CheckNoDeniedSite(const List& list, const IndexedList& denied) {
     for (std::string entry : list.Items()) FUZZ_CHECK(!denied.Contains(GetHostUrl(entry)));
 }
 

@@ -29,8 +29,7 @@ void ThroughputMeter::SampleThroughput() {
         LastBytesReceived = current;
         CurrentKbps = delta / 128;
     }
-    if (state_.SearchWindowShown)
-        view_.SetPanelText(kThroughputPanel, std::to_string(CurrentKbps) + " Kbps");
+    report_.Throughput(CurrentKbps);
 }
 
 }  // namespace ch

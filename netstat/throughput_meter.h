@@ -5,11 +5,10 @@
 
 #include "engine/ports.h"
 #include "engine/run_state.h"
+#include "engine/status_report.h"
 #include "netstat/c_ip_helper.h"
 
 namespace ch {
-
-inline constexpr int kThroughputPanel = 9;
 
 // The received-throughput figure of the search window's status bar: PollInterfaces keeps the
 // counters fresh (every 10 ms), SampleThroughput turns two readings into Kbps (every 500 ms).
@@ -17,7 +16,7 @@ class ThroughputMeter {
   public:
     ThroughputMeter(InterfaceTable& table, MessageBox& messages, const RunState& state,
                     SearchView& view)
-        : IpHelper(table, messages), state_(state), view_(view) {}
+        : IpHelper(table, messages), report_(state, view) {}
 
     void PollInterfaces();
     void SampleThroughput();
@@ -28,8 +27,7 @@ class ThroughputMeter {
     std::int32_t CurrentKbps = 0;
 
   private:
-    const RunState& state_;
-    SearchView& view_;
+    StatusReport report_;
     bool polling_ = false;           // a poll that opened a message box is still running
     bool tableUnsupported_ = false;  // said once; the table is not asked again
 };

@@ -42,12 +42,8 @@ void AddVideoLink(WebContext& web, std::string address) {
     const std::string host = GetHostUrl(address);
     RunState& state = web.State;
     if (state.DeniedHosts.Contains(host)) return;
-    if (!state.VideoLinks.Contains(address)) {
-        state.VideoLinks.Append(address);
-        ++state.VideosFound;
-        ++state.VideosQueued;
-    }
-    web.ShowStatus(3, std::to_string(state.VideosQueued));
+    if (state.VideoLinks.Add(address)) ++state.VideosFound;
+    web.Report.VideoCount(state.VideosQueued());
 }
 
 void AddExpandLink(WebContext& web, std::string address) {

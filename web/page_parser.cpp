@@ -14,11 +14,11 @@ namespace {
 
 class PageWalk {
   public:
-    PageWalk(WebContext& web, const std::string& html, const std::string& name)
-        : web_(web), html_(html), address_(name.empty() ? std::string() : name.substr(1)) {}
+    PageWalk(WebContext& web, const std::string& html, const std::string& address)
+        : web_(web), html_(html), address_(address) {}
 
     bool Run() {
-        web_.ShowStatus(1, "Begin to parse new link " + address_);
+        web_.Report.Status("Begin to parse new link " + address_);
         TagCursor tag(html_);
         while (tag.Next()) {
             web_.Pump.Yield();
@@ -31,7 +31,7 @@ class PageWalk {
                 if (!ReadLink(tag.Text(), tag.Close())) break;
             }
         }
-        web_.ShowStatus(1, "Finished to parse link: " + address_);
+        web_.Report.Status("Finished to parse link: " + address_);
         return true;
     }
 
@@ -107,8 +107,8 @@ class PageWalk {
 
 }  // namespace
 
-bool ParsePageHtml(WebContext& web, const std::string& html, const std::string& name) {
-    return PageWalk(web, html, name).Run();
+bool ParsePageHtml(WebContext& web, const std::string& html, const std::string& address) {
+    return PageWalk(web, html, address).Run();
 }
 
 }  // namespace ch

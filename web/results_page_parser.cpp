@@ -45,7 +45,7 @@ void ScanBlock(WebContext& web, const std::string& block, bool showStatus) {
         if (!Contains(word, ".") || !Contains(word, "/")) continue;
         if (!word.ends_with('/')) word += '/';
         if (!Contains(text::ToLower(word), "http")) word = "http://" + word;
-        if (showStatus) web.ShowStatus(1, "Get new link ...");
+        if (showStatus) web.Report.Status("Get new link ...");
         AddSiteLink(web, word);
     }
 }
@@ -58,7 +58,7 @@ std::string Between(const std::string& html, std::ptrdiff_t after, std::ptrdiff_
 }  // namespace
 
 bool ParseGoogleListHtml(WebContext& web, const std::string& html) {
-    web.ShowStatus(1, "Parsing ...");
+    web.Report.Status("Parsing ...");
     std::string loweredPage;
     std::ptrdiff_t lastTable = kNone;     // ">" of the latest table tag
     std::ptrdiff_t lastTableEnd = kNone;  // ">" of the latest end-of-table tag
@@ -98,7 +98,7 @@ void AddSiteLink(WebContext& web, std::string address) {
     web.Pump.Yield();
     if (state.SiteLinkCount() < 1) {
         state.SiteLinks.Append(address);
-        web.View.SetPanelText(1, address);
+        web.Report.Status(address);
         return;
     }
     if (!state.SiteLinks.Contains(address)) state.SiteLinks.Append(address);

@@ -15,7 +15,6 @@
 #include "app/cli/program_folder.h"
 #include "engine/product.h"
 #include "engine/run_engine.h"
-#include "engine/search_preparation.h"
 #include "engine/text.h"
 #include "netstat/throughput_meter.h"
 #include "platform/net/qt_download_service.h"
@@ -26,7 +25,7 @@
 #include "platform/system/linux_network_status.h"
 #include "platform/system/signal_pipe.h"
 #include "platform/system/single_instance_lock.h"
-#include "settings/settings_store.h"
+#include "settings/search_start.h"
 #include "shell/startup/start_up.h"
 #include "ui/terminal/terminal_status_view.h"
 #include "web/ocx_parse_web.h"
@@ -106,7 +105,7 @@ class Harvest {
         SystemClock clock;
         QtEventPump pump;
         QtDownloadService service;
-        TerminalStatusView view(state_, output_.Out, output_.Interactive, output_.Width);
+        TerminalStatusView view(output_.Out, output_.Interactive, output_.Width);
         ocxParseWeb control(state_, service, view, clock, pump);
         const auto networkStatus = ChooseNetworkStatus();
         CliNetworkWatch watch(state_, *networkStatus);
@@ -129,12 +128,7 @@ class Harvest {
         state_.SearchWindowShown = true;
         // The keyword field keeps what was typed in lower case.
         state_.CurrentKeyword = text::ToLower(options_.Keyword);
-        PrepareSearch(state_);
-        SaveSearchSettings(state_, *registry_);
-        state_.StopRequested = false;
-        state_.NetworkLost = false;
-        SaveResourceSetting(state_, *registry_);
-        view.SetPanelText(1, "Video search engine begins to work at " + clock.TimeOfDayText());
+        BeginSearch(state_, *registry_, view, clock);
 
         EnginePorts ports{control, pump, view, view, clock, watch};
         const RunOutcome outcome = RunEngine(state_, ports);

@@ -56,19 +56,14 @@ class ScriptedEngineHost : public SearchWindowHost {
 
     // The status bar as a run shows it after `step` ticks.
     static void ShowProgress(SearchView& view, int step) {
-        view.SetPanelText(1,
-                          "Begin to download your favourite video http://clips.example/"
-                          "skate/kickflip" +
-                              std::to_string(step % 7) + ".avi");
-        view.SetPanelText(2, std::to_string(40 + step * 3));
-        view.SetPanelText(3, std::to_string(12 + step / 2));
-        for (int slot = 0; slot < kSlotCount; ++slot) {
-            const double percent = (step * (7 + slot * 5)) % 1000 / 10.0;
-            char text[16];
-            std::snprintf(text, sizeof text, "%.1f%%", percent);
-            view.SetPanelText(4 + slot, text);
-        }
-        view.SetPanelText(9, std::to_string(180 + step * 37 % 900) + " Kbps");
+        const std::string clip =
+            "http://clips.example/skate/kickflip" + std::to_string(step % 7) + ".avi";
+        view.ShowStatus("Begin to download your favourite video " + clip);
+        view.ShowLinkCount(40 + step * 3);
+        view.ShowVideoCount(12 + step / 2);
+        for (int slot = 0; slot < kSlotCount; ++slot)
+            view.ShowSlotProgress(slot, (step * (7 + slot * 5)) % 1000 / 10.0, clip);
+        view.ShowThroughput(180 + step * 37 % 900);
     }
 
   private:
@@ -81,12 +76,7 @@ class ScriptedEngineHost : public SearchWindowHost {
         ticker_.stop();
         state_.EngineRunning = false;
         if (!window_ || !state_.SearchWindowShown) return;
-        window_->SetPanelText(1, "Video search engine ended at " + clock_.TimeOfDayText());
-        window_->SetPanelText(2, "Links");
-        window_->SetPanelText(3, "Videos");
-        for (int panel = 4; panel <= 8; ++panel) window_->SetPanelText(panel, "");
-        window_->SetButtonCaption("&search");
-        window_->SetButtonEnabled(true);
+        window_->ShowRunEnded("Video search engine ended at " + clock_.TimeOfDayText());
     }
 
     RunState& state_;

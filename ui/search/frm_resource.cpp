@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "engine/search_preparation.h"
-#include "settings/settings_store.h"
+#include "engine/status_texts.h"
+#include "settings/search_start.h"
 #include "ui/search/ocx_resource.h"
 #include "ui/search/status_panel.h"
 #include "ui/search/twips.h"
@@ -65,7 +65,7 @@ frmResource::frmResource(RunState& state, Registry& registry, Clock& clock, Sear
     client->setPalette(black);
     setCentralWidget(client);
 
-    keywordSelector_ = new ocxResource(state_, registry_, client);
+    keywordSelector_ = new ocxResource(state_, client);
     cmdGrabNow = new QPushButton(kSearchCaption, client);
     cmdGrabNow->setObjectName(QStringLiteral("cmdGrabNow"));
     const double scale = DesignScale(font());
@@ -121,8 +121,41 @@ void frmResource::SetPanelText(int panel, const std::string& text) {
     panels_[static_cast<size_t>(panel - 1)]->setText(QString::fromStdString(text));
 }
 
-void frmResource::SetButtonCaption(const std::string& caption) {
-    cmdGrabNow->setText(QString::fromStdString(caption));
+void frmResource::ShowStatus(const std::string& text) {
+    SetPanelText(1, text);
+}
+
+void frmResource::ShowLinkCount(int links) {
+    SetPanelText(2, std::to_string(links));
+}
+
+void frmResource::ShowVideoCount(int videos) {
+    SetPanelText(3, std::to_string(videos));
+}
+
+void frmResource::ShowSlotStarted(int slot, const std::string&) {
+    SetPanelText(slot + 4, kSlotStartText);
+}
+
+void frmResource::ShowSlotProgress(int slot, double percent, const std::string&) {
+    SetPanelText(slot + 4, SlotPercentText(percent));
+}
+
+void frmResource::ShowSlotFreed(int slot) {
+    SetPanelText(slot + 4, "");
+}
+
+void frmResource::ShowThroughput(int kbps) {
+    SetPanelText(9, ThroughputText(kbps));
+}
+
+void frmResource::ShowRunEnded(const std::string& statusLine) {
+    SetPanelText(1, statusLine);
+    SetPanelText(2, kLinksCaption);
+    SetPanelText(3, kVideosCaption);
+    for (int slot = 0; slot < kSlotCount; ++slot) ShowSlotFreed(slot);
+    cmdGrabNow->setText(QString::fromLatin1(kIdleButtonCaption));
+    cmdGrabNow->setEnabled(true);
 }
 
 void frmResource::SetButtonEnabled(bool enabled) {
@@ -145,8 +178,8 @@ void frmResource::Form_Load() {
     // the button can only stop it and never start a second run.
     if (state_.EngineRunning) {
         cmdGrabNow->setText(kStopCaption);
-        SetPanelText(2, std::to_string(state_.SiteLinkNext + state_.ExpandPagesStarted));
-        SetPanelText(3, std::to_string(state_.VideosQueued - 1));
+        ShowLinkCount(state_.SiteLinkNext + state_.ExpandPagesStarted);
+        ShowVideoCount(state_.VideosQueued() - 1);
         return;
     }
     cmdGrabNow->setText(kSearchCaption);
@@ -162,15 +195,10 @@ void frmResource::cmdGrabNow_Click() {
 
 void frmResource::StartSearch() {
     if (state_.EngineRunning) return;
-    PrepareSearch(state_);
-    if (SaveSearchSettings(state_, registry_)) keywordSelector_->AddProject();
-    state_.StopRequested = false;
-    state_.NetworkLost = false;
+    if (BeginSearch(state_, registry_, *this, clock_)) keywordSelector_->AddProject();
     host_.EnableEngineTimer();
     cmdGrabNow->setText(kStopCaption);
     cmdGrabNow->setEnabled(false);
-    keywordSelector_->SaveResourceSetting();
-    SetPanelText(1, "Video search engine begins to work at " + clock_.TimeOfDayText());
 }
 
 void frmResource::StopSearch() {

@@ -30,8 +30,14 @@ class frmResource : public QMainWindow, public SearchView {
     frmResource(RunState& state, Registry& registry, Clock& clock, SearchWindowHost& host,
                 QWidget* parent = nullptr);
 
-    void SetPanelText(int panel, const std::string& text) override;
-    void SetButtonCaption(const std::string& caption) override;
+    void ShowStatus(const std::string& text) override;
+    void ShowLinkCount(int links) override;
+    void ShowVideoCount(int videos) override;
+    void ShowSlotStarted(int slot, const std::string& address) override;
+    void ShowSlotProgress(int slot, double percent, const std::string& address) override;
+    void ShowSlotFreed(int slot) override;
+    void ShowThroughput(int kbps) override;
+    void ShowRunEnded(const std::string& statusLine) override;
     void SetButtonEnabled(bool enabled) override;
 
   protected:
@@ -40,6 +46,7 @@ class frmResource : public QMainWindow, public SearchView {
   private:
     void BuildMenus();
     void BuildStatusBar();
+    void SetPanelText(int panel, const std::string& text);
     void Form_Load();
     void cmdGrabNow_Click();
     void StartSearch();

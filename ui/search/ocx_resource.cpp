@@ -6,15 +6,13 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "settings/settings_store.h"
 #include "ui/search/twips.h"
 
 namespace ch {
 
-ocxResource::ocxResource(RunState& state, Registry& registry, QWidget* parent)
+ocxResource::ocxResource(RunState& state, QWidget* parent)
     : QWidget(parent),
       state_(state),
-      registry_(registry),
       Label1(new QLabel(QStringLiteral("Keyword:"), this)),
       cmbKeyword(new QComboBox(this)),
       tmrText(new QTimer(this)) {
@@ -54,10 +52,6 @@ ocxResource::ocxResource(RunState& state, Registry& registry, QWidget* parent)
     connect(cmbKeyword, &QComboBox::activated, this, &ocxResource::cmbKeyword_Click);
 
     UserControl_Initialize();
-}
-
-void ocxResource::SaveResourceSetting() {
-    ch::SaveResourceSetting(state_, registry_);
 }
 
 void ocxResource::AddProject() {

@@ -3,7 +3,6 @@
 #include <QWidget>
 
 #include "engine/run_state.h"
-#include "settings/registry.h"
 
 class QComboBox;
 class QLabel;
@@ -17,10 +16,8 @@ class ocxResource : public QWidget {
     Q_OBJECT
 
   public:
-    ocxResource(RunState& state, Registry& registry, QWidget* parent = nullptr);
+    explicit ocxResource(RunState& state, QWidget* parent = nullptr);
 
-    // Stores DownloadFolder in the settings.
-    void SaveResourceSetting();
     // Reloads the list from Projects and shows the most recent project.
     void AddProject();
 
@@ -34,7 +31,6 @@ class ocxResource : public QWidget {
     int ListedCount() const;
 
     RunState& state_;
-    Registry& registry_;
     QLabel* Label1;
     QComboBox* cmbKeyword;
     QTimer* tmrText;

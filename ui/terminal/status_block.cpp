@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 namespace ch {
 
@@ -11,16 +10,10 @@ constexpr int kBarCells = 20;
 constexpr int kMinimumWidth = 20;
 }  // namespace
 
-double SlotPercent(const std::string& panelText) {
-    const char* begin = panelText.c_str();
-    char* end = nullptr;
-    const double value = std::strtod(begin, &end);
-    if (end == begin || value != value) return 0.0;  // no number, or NaN
-    return std::clamp(value, 0.0, 100.0);
-}
-
 std::string ProgressBar(double percent, int width) {
-    const int filled = static_cast<int>(std::clamp(percent, 0.0, 100.0) / 100.0 * width);
+    // NaN (a total of 0) draws as an empty bar.
+    const double shown = percent == percent ? std::clamp(percent, 0.0, 100.0) : 0.0;
+    const int filled = static_cast<int>(shown / 100.0 * width);
     return "[" + std::string(static_cast<size_t>(filled), '#') +
            std::string(static_cast<size_t>(width - filled), '-') + "]";
 }
@@ -42,11 +35,12 @@ std::string FitToWidth(const std::string& line, int width) {
 std::vector<std::string> RenderStatusBlock(const StatusSnapshot& snapshot, int width) {
     std::vector<std::string> lines;
     lines.push_back(FitToWidth(snapshot.Status, width));
-    lines.push_back(FitToWidth(
-        "Links " + snapshot.Links + "  Videos " + snapshot.Videos + "  " + snapshot.Throughput,
-        width));
+    lines.push_back(FitToWidth("Links " + std::to_string(snapshot.Links) + "  Videos " +
+                                   std::to_string(snapshot.Videos) + "  " + snapshot.Throughput,
+                               width));
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        const std::string& text = snapshot.Slots[static_cast<size_t>(slot)];
+        const StatusSnapshot::Slot& shown = snapshot.Slots[static_cast<size_t>(slot)];
+        const std::string& text = shown.Text;
         char head[16];
         std::snprintf(head, sizeof head, "%d ", slot + 1);
         std::string line = head;
@@ -55,8 +49,7 @@ std::vector<std::string> RenderStatusBlock(const StatusSnapshot& snapshot, int w
         } else {
             char percent[16];
             std::snprintf(percent, sizeof percent, " %7s ", text.c_str());
-            line += ProgressBar(SlotPercent(text), kBarCells) + percent +
-                    ShortVideoName(snapshot.Names[static_cast<size_t>(slot)]);
+            line += ProgressBar(shown.Percent, kBarCells) + percent + ShortVideoName(shown.Address);
         }
         lines.push_back(FitToWidth(line, width));
     }

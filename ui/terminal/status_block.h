@@ -4,23 +4,24 @@
 #include <string>
 #include <vector>
 
-#include "engine/run_state.h"
+#include "engine/download_slots.h"
 
 namespace ch {
 
 // What the terminal shows of the search window's status bar: the status line, the link and video
 // counts, one bar per download slot and the throughput.
 struct StatusSnapshot {
-    std::string Status;                         // panel 1
-    std::string Links = "0";                    // last number of panel 2
-    std::string Videos = "0";                   // last number of panel 3
-    std::array<std::string, kSlotCount> Slots;  // panels 4 to 8: "12.34%" or empty
-    std::array<std::string, kSlotCount> Names;  // address of each slot's download
-    std::string Throughput = "0 Kbps";          // panel 9
+    struct Slot {
+        std::string Text;  // as panels 4 to 8 show it ("12.34%"); empty when idle
+        double Percent = 0;
+        std::string Address;
+    };
+    std::string Status;
+    int Links = 0;
+    int Videos = 0;
+    std::array<Slot, kSlotCount> Slots;
+    std::string Throughput = "0 Kbps";
 };
-
-// The percentage a slot panel shows ("12.34%" gives 12.34), clamped to 0..100; 0 when unreadable.
-double SlotPercent(const std::string& panelText);
 
 // "[#####-----]" with `width` cells between the brackets.
 std::string ProgressBar(double percent, int width);

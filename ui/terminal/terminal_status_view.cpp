@@ -1,69 +1,64 @@
 #include "ui/terminal/terminal_status_view.h"
 
-#include <algorithm>
-#include <cctype>
+#include "engine/status_texts.h"
 
 namespace ch {
 
-namespace {
-
-bool IsCount(const std::string& text) {
-    const size_t digits = !text.empty() && text[0] == '-' ? 1 : 0;
-    return text.size() > digits &&
-           std::all_of(text.begin() + static_cast<long>(digits), text.end(),
-                       [](unsigned char c) { return std::isdigit(c) != 0; });
-}
-
-// Download names are "V" + address.
-std::string AddressOfDownload(const std::string& name) {
-    return !name.empty() && name[0] == 'V' ? name.substr(1) : name;
-}
-
-}  // namespace
-
-TerminalStatusView::TerminalStatusView(const RunState& state, std::ostream& out, bool interactive,
+TerminalStatusView::TerminalStatusView(std::ostream& out, bool interactive,
                                        std::function<int()> width)
-    : state_(state), out_(out), interactive_(interactive), width_(std::move(width)) {}
+    : out_(out), interactive_(interactive), width_(std::move(width)) {}
 
-void TerminalStatusView::SetPanelText(int panel, const std::string& text) {
-    switch (panel) {
-        case 1:
-            snapshot_.Status = text;
-            if (!interactive_ && text != lastPrintedStatus_) {
-                lastPrintedStatus_ = text;
-                Line(text);
-            }
-            break;
-        case 2:
-            if (IsCount(text)) snapshot_.Links = text;
-            break;
-        case 3:
-            if (IsCount(text)) snapshot_.Videos = text;
-            break;
-        case 9:
-            snapshot_.Throughput = text;
-            break;
-        default:
-            if (panel >= 4 && panel < 4 + kSlotCount) SetSlotText(panel - 4, text);
-            break;
+void TerminalStatusView::ShowStatus(const std::string& text) {
+    snapshot_.Status = text;
+    if (!interactive_ && text != lastPrintedStatus_) {
+        lastPrintedStatus_ = text;
+        Line(text);
     }
     dirty_ = true;
 }
 
-void TerminalStatusView::SetSlotText(int slot, const std::string& text) {
-    const auto index = static_cast<size_t>(slot);
-    std::string& shown = snapshot_.Slots[index];
-    std::string& name = snapshot_.Names[index];
+void TerminalStatusView::ShowLinkCount(int links) {
+    snapshot_.Links = links;
+    dirty_ = true;
+}
+
+void TerminalStatusView::ShowVideoCount(int videos) {
+    snapshot_.Videos = videos;
+    dirty_ = true;
+}
+
+void TerminalStatusView::ShowSlotStarted(int slot, const std::string& address) {
+    SetSlot(slot, kSlotStartText, 0, address);
+}
+
+void TerminalStatusView::ShowSlotProgress(int slot, double percent, const std::string& address) {
+    SetSlot(slot, SlotPercentText(percent), percent, address);
+}
+
+void TerminalStatusView::ShowSlotFreed(int slot) {
+    SetSlot(slot, "", 0, "");
+}
+
+void TerminalStatusView::ShowThroughput(int kbps) {
+    snapshot_.Throughput = ThroughputText(kbps);
+    dirty_ = true;
+}
+
+void TerminalStatusView::ShowRunEnded(const std::string& statusLine) {
+    ShowStatus(statusLine);
+    for (int slot = 0; slot < kSlotCount; ++slot) ShowSlotFreed(slot);
+}
+
+void TerminalStatusView::SetSlot(int slot, const std::string& text, double percent,
+                                 const std::string& address) {
+    StatusSnapshot::Slot& shown = snapshot_.Slots.at(static_cast<size_t>(slot));
     const std::string label = "Download " + std::to_string(slot + 1);
-    const std::string address = AddressOfDownload(state_.SlotNames[index]);
-    const bool newDownload = !text.empty() && !address.empty() && address != name;
-    if (!shown.empty() && (text.empty() || newDownload) && !interactive_)
-        Line(label + " ended at " + shown + ": " + name);
-    if (newDownload) {
-        name = address;
-        if (!interactive_) Line(label + " started: " + name);
-    }
-    shown = text;
+    const bool newDownload = !text.empty() && address != shown.Address;
+    if (!shown.Text.empty() && (text.empty() || newDownload) && !interactive_)
+        Line(label + " ended at " + shown.Text + ": " + shown.Address);
+    if (newDownload && !interactive_) Line(label + " started: " + address);
+    shown = {text, percent, text.empty() ? shown.Address : address};
+    dirty_ = true;
 }
 
 void TerminalStatusView::Show(const std::string& text, const std::string& title, MessageIcon) {
@@ -84,8 +79,8 @@ void TerminalStatusView::Finish() {
         Refresh();
         drawnLines_ = 0;  // the block stays where it is
     } else {
-        Line("Links " + snapshot_.Links + "  Videos " + snapshot_.Videos + "  " +
-             snapshot_.Throughput);
+        Line("Links " + std::to_string(snapshot_.Links) + "  Videos " +
+             std::to_string(snapshot_.Videos) + "  " + snapshot_.Throughput);
     }
 }
 

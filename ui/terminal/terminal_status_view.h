@@ -5,7 +5,6 @@
 #include <string>
 
 #include "engine/ports.h"
-#include "engine/run_state.h"
 #include "ui/terminal/status_block.h"
 
 namespace ch {
@@ -16,12 +15,17 @@ namespace ch {
 // written as one plain line, which suits logs and pipes.
 class TerminalStatusView : public SearchView, public MessageBox {
   public:
-    // `state` gives the address behind each download slot; `width` answers the terminal's width.
-    TerminalStatusView(const RunState& state, std::ostream& out, bool interactive,
-                       std::function<int()> width);
+    // `width` answers the terminal's width.
+    TerminalStatusView(std::ostream& out, bool interactive, std::function<int()> width);
 
-    void SetPanelText(int panel, const std::string& text) override;
-    void SetButtonCaption(const std::string&) override {}
+    void ShowStatus(const std::string& text) override;
+    void ShowLinkCount(int links) override;
+    void ShowVideoCount(int videos) override;
+    void ShowSlotStarted(int slot, const std::string& address) override;
+    void ShowSlotProgress(int slot, double percent, const std::string& address) override;
+    void ShowSlotFreed(int slot) override;
+    void ShowThroughput(int kbps) override;
+    void ShowRunEnded(const std::string& statusLine) override;
     void SetButtonEnabled(bool) override {}
 
     // Printed at once; nobody has to press OK.
@@ -34,12 +38,11 @@ class TerminalStatusView : public SearchView, public MessageBox {
     const StatusSnapshot& Snapshot() const { return snapshot_; }
 
   private:
-    void SetSlotText(int slot, const std::string& text);
+    void SetSlot(int slot, const std::string& text, double percent, const std::string& address);
     void Line(const std::string& text);
     void EraseBlock();
     void DrawBlock();
 
-    const RunState& state_;
     std::ostream& out_;
     const bool interactive_;
     std::function<int()> width_;

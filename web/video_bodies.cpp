@@ -1,0 +1,97 @@
+#include "web/video_bodies.h"
+
+#include <system_error>
+
+#include "web/download_name.h"
+#include "web/video_file_names.h"
+
+namespace ch {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void RemoveQuietly(const fs::path& file) {
+    std::error_code ignored;
+    fs::remove(file, ignored);
+}
+
+std::string ReadName(const std::string& address) {
+    return DownloadName({FetchKind::Video, address});
+}
+
+}  // namespace
+
+VideoBodies::~VideoBodies() {
+    for (const Body& body : bodies_) {
+        service_.CancelRead(ReadName(body.address));
+        RemoveQuietly(body.file);
+    }
+}
+
+std::optional<fs::path> VideoBodies::KeywordFolder() const {
+    if (state_.DownloadFolder.empty()) return std::nullopt;
+    const std::optional<std::string> name = KeywordFolderName(state_.CurrentKeyword);
+    if (!name) return std::nullopt;
+    return fs::path(state_.DownloadFolder) / *name;
+}
+
+bool VideoBodies::Start(const std::string& address) {
+    const std::optional<fs::path> folder = KeywordFolder();
+    if (!folder) return false;
+    std::error_code error;
+    fs::create_directory(*folder, error);
+    if (error || !fs::is_directory(*folder, error)) return false;
+    // The leading dot keeps unfinished bodies apart from saved videos, whose names start with
+    // their scheme.
+    const fs::path file = *folder / (".download-" + std::to_string(nextBodyNumber_++) + ".part");
+    // The service writes through this path: whatever an earlier run left under the name goes
+    // first, so that a planted link cannot lead the body out of the folder.
+    RemoveQuietly(file);
+    bodies_.push_back({address, file});
+    if (service_.StartRead(address, ReadName(address), file)) return true;
+    Discard(address);
+    return false;
+}
+
+void VideoBodies::Cancel(const std::string& address) {
+    service_.CancelRead(ReadName(address));
+    Discard(address);
+}
+
+std::optional<fs::path> VideoBodies::Take(const std::string& address) {
+    for (auto body = bodies_.begin(); body != bodies_.end(); ++body) {
+        if (body->address != address) continue;
+        fs::path file = std::move(body->file);
+        bodies_.erase(body);
+        return file;
+    }
+    return std::nullopt;
+}
+
+void VideoBodies::Discard(const std::string& address) {
+    if (const std::optional<fs::path> file = Take(address)) RemoveQuietly(*file);
+}
+
+VideoBodies::Saved VideoBodies::Save(const std::string& address) {
+    const std::optional<fs::path> body = Take(address);
+    if (!body) return Saved::Failed;
+    std::error_code error;
+    // A body that never reached the disk holds no bytes.
+    const std::uintmax_t size = fs::file_size(*body, error);
+    if (error || size <= static_cast<std::uintmax_t>(kMinVideoBytes)) {
+        RemoveQuietly(*body);
+        return Saved::TooSmall;
+    }
+    const std::optional<fs::path> folder = KeywordFolder();
+    const std::optional<std::string> fileName = VideoFileName(address);
+    if (folder && fileName) {
+        fs::create_directory(*folder, error);
+        if (!error) fs::rename(*body, *folder / *fileName, error);
+        if (!error) return Saved::Yes;
+    }
+    RemoveQuietly(*body);
+    return Saved::Failed;
+}
+
+}  // namespace ch

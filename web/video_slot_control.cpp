@@ -1,0 +1,87 @@
+#include "web/video_slot_control.h"
+
+namespace ch {
+
+bool VideoSlotControl::Begin(const std::string& address) {
+    if (bodies_.Start(address)) return true;
+    End(address);
+    return false;
+}
+
+void VideoSlotControl::Progress(const std::string& address, std::int64_t bytesRead,
+                                std::int64_t bytesTotal) {
+    DownloadSlots& slots = web_.State.Slots;
+    if (bytesTotal > kMaxVideoBytes || bytesTotal < kMinVideoBytes) {
+        const int slot = slots.Find(address);
+        if (slot < 0) return;
+        CancelInSlot(slot);
+        CountRejectedHost(address);
+        return;
+    }
+    // Every progress inside the window is also the clock that times out the other slots.
+    const double now = clock_.MonotonicSeconds();
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (slots.IsFree(slot)) continue;
+        if (slots.Address(slot) == address) {
+            web_.Report.SlotProgress(
+                slot, static_cast<double>(bytesRead) / static_cast<double>(bytesTotal) * 100.0,
+                address);
+            slots.Touch(slot, now);
+        } else if (Stalled(slot, now)) {
+            CancelInSlot(slot);
+        }
+    }
+}
+
+void VideoSlotControl::Fail(const std::string& address) {
+    End(address);
+}
+
+void VideoSlotControl::Complete(const std::string& address) {
+    if (const int slot = web_.State.Slots.Find(address); slot >= 0) FreeSlot(slot);
+    web_.Pump.Yield();
+    if (bodies_.Save(address) == VideoBodies::Saved::TooSmall) CountRejectedHost(address);
+    web_.State.VideoLinks.Done();
+}
+
+void VideoSlotControl::CheckStalled() {
+    const double now = clock_.MonotonicSeconds();
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        if (!web_.State.Slots.IsFree(slot) && Stalled(slot, now)) CancelInSlot(slot);
+}
+
+std::vector<std::string> VideoSlotControl::CancelAll() {
+    std::vector<std::string> cancelled = web_.State.Slots.ReleaseAll();
+    for (const std::string& address : cancelled) bodies_.Cancel(address);
+    return cancelled;
+}
+
+void VideoSlotControl::CountRejectedHost(const std::string& address) {
+    rejectedHosts_.CountRejectedHost(address, web_.State.DeniedHosts);
+}
+
+void VideoSlotControl::FreeSlot(int slot) {
+    web_.State.Slots.Release(slot);
+    web_.Report.VideoCount(web_.State.VideosQueued() - 1);
+    web_.Report.SlotFreed(slot);
+}
+
+void VideoSlotControl::End(const std::string& address) {
+    bodies_.Discard(address);
+    const int slot = web_.State.Slots.Find(address);
+    if (slot < 0) return;
+    FreeSlot(slot);
+    web_.State.VideoLinks.Done();
+}
+
+void VideoSlotControl::CancelInSlot(int slot) {
+    const std::string address = web_.State.Slots.Address(slot);
+    bodies_.Cancel(address);
+    End(address);
+}
+
+bool VideoSlotControl::Stalled(int slot, double now) const {
+    return now - web_.State.Slots.LastProgress(slot) > kStallSeconds;
+}
+
+}  // namespace ch

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/ports.h"
+#include "web/rejected_host_tally.h"
+#include "web/video_bodies.h"
+#include "web/web_context.h"
+
+namespace ch {
+
+// The video side of the download control: the reads of the videos in the download slots, the
+// size window, the 60-second stall limit, and the end of each video.
+class VideoSlotControl {
+  public:
+    static constexpr std::int64_t kMinVideoBytes = VideoBodies::kMinVideoBytes;
+    static constexpr std::int64_t kMaxVideoBytes = 50'000'000;
+    static constexpr double kStallSeconds = 60.0;
+
+    VideoSlotControl(WebContext& web, DownloadService& service, Clock& clock)
+        : web_(web), clock_(clock), bodies_(web.State, service) {}
+
+    // Starts the read of a video the engine has put into a slot; a read that cannot start ends
+    // the video at once (and returns false).
+    bool Begin(const std::string& address);
+    void Progress(const std::string& address, std::int64_t bytesRead, std::int64_t bytesTotal);
+    void Fail(const std::string& address);
+    void Complete(const std::string& address);
+    void CheckStalled();
+    // Cancels every running download; returns their addresses, lowest slot first.
+    std::vector<std::string> CancelAll();
+
+    // Counts a video rejected for its size against its site (denied after 20).
+    void CountRejectedHost(const std::string& address);
+    const RejectedHostTally& RejectedHosts() const { return rejectedHosts_; }
+
+  private:
+    void FreeSlot(int slot);
+    void End(const std::string& address);
+    void CancelInSlot(int slot);
+    bool Stalled(int slot, double now) const;
+
+    WebContext& web_;
+    Clock& clock_;
+    VideoBodies bodies_;
+    RejectedHostTally rejectedHosts_;
+};
+
+}  // namespace ch
