@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/ports.h"
+#include "engine/status_texts.h"
 
 namespace ch::testing {
 
@@ -48,23 +49,38 @@ class FakePump : public EventPump {
     }
 };
 
-// Remembers every text written to the status bar and the button.
+// Remembers every report, as the search window's panels (1 to 9) would show it.
 class RecordingView : public SearchView {
   public:
     std::map<int, std::string> panels;
     std::vector<std::pair<int, std::string>> history;
     std::string caption;
     bool enabled = true;
-    void SetPanelText(int panel, const std::string& text) override {
-        panels[panel] = text;
-        history.emplace_back(panel, text);
+    void ShowStatus(const std::string& text) override { Panel(1, text); }
+    void ShowLinkCount(int links) override { Panel(2, std::to_string(links)); }
+    void ShowVideoCount(int videos) override { Panel(3, std::to_string(videos)); }
+    void ShowSlotStarted(int slot, const std::string&) override { Panel(slot + 4, kSlotStartText); }
+    void ShowSlotProgress(int slot, double percent, const std::string&) override {
+        Panel(slot + 4, SlotPercentText(percent));
     }
-    void SetButtonCaption(const std::string& text) override { caption = text; }
+    void ShowSlotFreed(int slot) override { Panel(slot + 4, ""); }
+    void ShowThroughput(int kbps) override { Panel(9, ThroughputText(kbps)); }
+    void ShowRunEnded(const std::string& statusLine) override {
+        Panel(1, statusLine);
+        caption = kIdleButtonCaption;
+        enabled = true;
+    }
     void SetButtonEnabled(bool on) override { enabled = on; }
     bool Saw(int panel, const std::string& text) const {
         for (const auto& [p, t] : history)
             if (p == panel && t == text) return true;
         return false;
+    }
+
+  private:
+    void Panel(int panel, const std::string& text) {
+        panels[panel] = text;
+        history.emplace_back(panel, text);
     }
 };
 
