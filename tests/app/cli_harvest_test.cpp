@@ -114,29 +114,10 @@ TEST_F(CliHarvestTest, WhatCannotRunIsRefusedAndLeftAlone) {
     EXPECT_EQ(scratch.Read("file"), "keep");
 
     freshFolder();
-    std::ofstream(folder / "videos") << "keep";
-    refused({}, 1, "download folder cannot be created");
-    EXPECT_EQ(scratch.Read("program/videos"), "keep");
-
-    freshFolder();
-    const fs::path list = KeywordListPath(folder, "funny", ListSuffix::PendingVideos);
-    fs::create_directories(list / "x");
-    refused({}, 1, "the run failed");
-    EXPECT_TRUE(fs::is_directory(list / "x"));
-
-    freshFolder();
     SingleInstanceLock other;
     ASSERT_EQ(other.Acquire(folder), SingleInstanceLock::Result::Acquired);
     refused({}, 1, "another ClipHarvester is using the program folder");
     EXPECT_FALSE(fs::exists(folder / "registry.ini"));
-}
-
-TEST(DemoCommand, EndsWithTheDemoVideosOnDisk) {
-    testing::ScratchFolder scratch;
-    ChildProcess demo(CH_DEMO_SCRIPT, {CH_BUILD_DIR},
-                      {{"CLIPHARVESTER_DEMO_FOLDER", scratch.Path().string()}});
-    EXPECT_EQ(demo.WaitForExit(), 0) << demo.Output() << demo.Errors();
-    EXPECT_EQ(FilesIn(scratch.Path() / "videos" / "funny"), DemoVideoFiles());
 }
 
 }  // namespace

@@ -23,13 +23,13 @@ TEST(ParseCliOptions, ReadsTheCommandLineAndRefusesWhatItCannotRead) {
     Check({"--", "-dash-keyword"}, Action::Harvest, "-dash-keyword");
     Check({"--help", "--bogus"}, Action::Help);
     Check({"--version"}, Action::Version);
-    for (const std::vector<std::string>& bad :
-         std::vector<std::vector<std::string>>{{},
-                                               {"funny", "cats"},
-                                               {""},
-                                               {"--bogus", "funny"},
-                                               {"funny", "--program-folder"},
-                                               {"--program-folder=", "funny"}})
+    using Arguments = std::vector<std::string>;
+    for (const Arguments& bad : {Arguments{},
+                                 {"funny", "cats"},
+                                 {""},
+                                 {"--bogus", "funny"},
+                                 {"funny", "--program-folder"},
+                                 {"--program-folder=", "funny"}})
         Check(bad, Action::BadUsage);
 }
 

@@ -2,24 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <utility>
-
-#include "ui/terminal/status_block.h"
 
 namespace ch {
 namespace {
 
-TEST(StatusBlock, PercentsNamesAndNoLineWiderThanTheTerminal) {
-    for (const auto& [panel, percent] :
-         {std::pair{"12.34%", 12.34}, {"250%", 100.0}, {"-3%", 0.0}, {"nan%", 0.0}, {"junk", 0.0}})
-        EXPECT_DOUBLE_EQ(SlotPercent(panel), percent) << panel;
-    EXPECT_EQ(ShortVideoName("http://site001.test/get.php?f=a/b.avi"), "get.php");
-    EXPECT_EQ(ShortVideoName("http://site001.test/clips/"), "clips");
+TEST(StatusBlock, NoLineIsWiderThanTheTerminal) {
     StatusSnapshot snapshot;
     snapshot.Status = std::string(300, 's');
-    snapshot.Slots[2] = "42.00%";
-    snapshot.Names[2] = "http://site.test/" + std::string(300, 'n') + ".avi";
+    snapshot.Slots[2] = {"42.00%", 42, "http://site.test/" + std::string(300, 'n') + ".avi"};
     for (int width : {10, 79})
         for (const auto& line : RenderStatusBlock(snapshot, width))
             EXPECT_LE(line.size(), std::max<size_t>(20, width));
@@ -27,33 +20,22 @@ TEST(StatusBlock, PercentsNamesAndNoLineWiderThanTheTerminal) {
               std::string::npos);
 }
 
-class TerminalStatusViewTest : public ::testing::Test {
-  protected:
-    // A download starts in a slot, or ends there when the address is empty.
-    void Download(TerminalStatusView& view, int slot, const std::string& address) {
-        state.SlotNames[static_cast<size_t>(slot)] = address.empty() ? "" : "V" + address;
-        view.SetPanelText(slot + 4, address.empty() ? "" : "0.0%");
-    }
-    RunState state;
+TEST(TerminalStatusView, PlainOutputHasOneLinePerStatusDownloadStartAndEnd) {
     std::ostringstream out;
-};
-
-TEST_F(TerminalStatusViewTest, PlainOutputHasOneLinePerEvent) {
-    TerminalStatusView view(state, out, false, [] { return 80; });
-    view.SetPanelText(1, "Parsing ...");
-    view.SetPanelText(1, "Parsing ...");  // the same text again is not news
-    view.SetPanelText(2, "7");
-    view.SetPanelText(3, "3");
-    Download(view, 1, "http://s.test/v/a.avi");
-    view.SetPanelText(5, "100.00%");
-    Download(view, 1, "");
-    Download(view, 0, "http://s.test/b.avi");
-    view.SetPanelText(4, "30.00%");
-    Download(view, 0, "http://s.test/c.avi");  // a new download takes the slot over
-    view.SetPanelText(9, "1200 Kbps");
+    TerminalStatusView view(out, false, [] { return 80; });
+    view.ShowStatus("Parsing ...");
+    view.ShowStatus("Parsing ...");  // the same text again is not news
+    view.ShowLinkCount(7);
+    view.ShowVideoCount(3);
+    view.ShowSlotStarted(1, "http://s.test/v/a.avi");
+    view.ShowSlotProgress(1, 100, "http://s.test/v/a.avi");
+    view.ShowSlotFreed(1);
+    view.ShowSlotStarted(0, "http://s.test/b.avi");
+    view.ShowSlotProgress(0, 30, "http://s.test/b.avi");
+    view.ShowSlotStarted(0, "http://s.test/c.avi");  // a new download takes the slot over
+    view.ShowThroughput(1200);
     view.Show("You have pressed stop button !", "ClipHarvester 2.0", MessageIcon::Exclamation);
-    view.SetPanelText(2, "Links");  // the end of a run puts the captions back
-    view.SetPanelText(3, "Videos");
+    view.ShowRunEnded("Done.");
     view.Finish();
     EXPECT_EQ(out.str(),
               "Parsing ...\n"
@@ -63,21 +45,24 @@ TEST_F(TerminalStatusViewTest, PlainOutputHasOneLinePerEvent) {
               "Download 1 ended at 30.00%: http://s.test/b.avi\n"
               "Download 1 started: http://s.test/c.avi\n"
               "ClipHarvester 2.0: You have pressed stop button !\n"
+              "Done.\n"
+              "Download 1 ended at 0.0%: http://s.test/c.avi\n"
               "Links 7  Videos 3  1200 Kbps\n");
 }
 
-TEST_F(TerminalStatusViewTest, TerminalOutputRedrawsInPlaceOnlyWhenChanged) {
-    TerminalStatusView view(state, out, true, [] { return 60; });
+TEST(TerminalStatusView, TerminalOutputRedrawsInPlaceOnlyWhenChanged) {
+    std::ostringstream out;
+    TerminalStatusView view(out, true, [] { return 60; });
     // What each step draws, the stream emptied before it.
-    const auto drawn = [this] { return std::exchange(out, std::ostringstream()).str(); };
-    view.SetPanelText(1, "Parsing ...");
+    const auto drawn = [&out] { return std::exchange(out, std::ostringstream()).str(); };
+    view.ShowStatus("Parsing ...");
     view.Refresh();
     const std::string first = drawn();
     EXPECT_EQ(first.find("\x1b["), std::string::npos) << "nothing to erase yet";
     EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 2 + kSlotCount);
     view.Refresh();
     EXPECT_EQ(drawn(), "") << "unchanged panels are not drawn again";
-    Download(view, 4, "http://s.test/e.avi");
+    view.ShowSlotStarted(4, "http://s.test/e.avi");
     view.Refresh();
     const std::string second = drawn();
     EXPECT_EQ(second.rfind("\x1b[7A\r\x1b[J", 0), 0u) << "back over the seven lines drawn";

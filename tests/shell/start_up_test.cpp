@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/line_scrambler.h"
-#include "fake_ports.h"
 #include "fake_registry.h"
 #include "scratch_folder.h"
 #include "settings/settings_store.h"
@@ -23,42 +21,6 @@ struct Start {
     Keys& Stored() { return registry.keys[kSettingsKeyPath]; }
     RunState state;
 };
-
-TEST(StartUp, FirstStartInitialisesTheSettingsAndALaterStartLoadsThemWritingNothing) {
-    Start first;
-    first.folder.Write("denied.txt", "");
-    ASSERT_TRUE(first.Run().Ready());
-    const auto videos = (first.folder.Path() / "videos").string();
-    EXPECT_EQ(first.state.DownloadFolder, videos);
-    EXPECT_TRUE(fs::is_directory(videos));
-    EXPECT_EQ(first.state.Projects, std::vector<std::string>{"funny"});
-    EXPECT_EQ(first.Stored(),
-              (Keys{{"Download_File_Folder", videos}, {"ProjectNum", "1"}, {"Project1", "funny"}}));
-
-    Start later;
-    later.folder.Write("denied.txt", "");
-    const auto downloads = (later.folder.Path() / "downloads").string();
-    later.Stored() = {{"Download_File_Folder", downloads},
-                      {"ProjectNum", "2"},
-                      {"Project1", "cats"},
-                      {"Project2", "funny"}};
-    ASSERT_TRUE(later.Run().Ready());
-    EXPECT_TRUE(fs::is_directory(downloads));
-    EXPECT_EQ(later.state.Projects, (std::vector<std::string>{"cats", "funny"}));
-    EXPECT_TRUE(later.registry.changes.empty());
-}
-
-TEST(StartUp, DeniedListIsReadInFileOrderUpToItsFirstEmptyLineSkippingBlankOnlyLines) {
-    const auto line = [](const std::string& text) { return ScrambleLine(kListKey, text) + "\r\n"; };
-    Start start;
-    start.folder.Write("Denied.txt", line("1 http://a.example") + line("http://whole.example") +
-                                         "\t\r\n" + line("3 http://c.example") + "\r\n" +
-                                         line("4 http://after.example"));
-    ASSERT_TRUE(start.Run().Ready());
-    EXPECT_EQ(
-        start.state.DeniedHosts.Items(),
-        (std::vector<std::string>{"http://a.example", "http://whole.example", "http://c.example"}));
-}
 
 TEST(StartUp, EachFailureStopsTheStartWithItsOwnText) {
     for (const auto failure :
@@ -83,15 +45,6 @@ TEST(StartUp, EachFailureStopsTheStartWithItsOwnText) {
             EXPECT_TRUE(start.registry.changes.empty() && !start.folder.Has("videos"));
         }
     }
-}
-
-TEST(StartUp, SevereErrorIsTheProductTitledExclamation) {
-    testing::RecordingMessages messages;
-    ShowSevereError(messages);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Severe error has occured !");
-    EXPECT_EQ(messages.shown[0].title, "ClipHarvester 2.0");
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::Exclamation);
 }
 
 }  // namespace

@@ -1,12 +1,17 @@
 // The clipharvester program as a user runs it: on a display with a tray, driven through its tray
 // menu and search window, against the simulated web through http_proxy.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <sstream>
+#include <thread>
 
+#include "child_process.h"
 #include "demo_videos.h"
-#include "desktop_session.h"
 #include "engine/list_files.h"
 #include "scratch_folder.h"
 
@@ -15,11 +20,112 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using testing::ChildProcess;
+
+// A private X display (Xvfb on a free display number) with trayer as its tray host, and a
+// private network namespace whose only interface is loopback with a default route through it,
+// so that programs started in it see a live network that reaches nothing but 127.0.0.1.
+class DesktopSession {
+  public:
+    // Nothing when Xvfb, trayer, xdotool or the namespace tools are missing or not permitted.
+    static std::unique_ptr<DesktopSession> Start();
+    // A program in the namespace on the display; environment as for ChildProcess.
+    std::unique_ptr<ChildProcess> Run(const std::string& program,
+                                      const std::vector<std::string>& arguments,
+                                      std::map<std::string, std::string> environment = {}) const;
+    // xdotool with these arguments; its output, or nothing when it failed.
+    std::optional<std::string> Xdotool(const std::vector<std::string>& arguments) const;
+    // The visible windows that xdotool's search terms find, waiting until there are at least
+    // `count`; none when they do not come within `limit`.
+    std::vector<std::string> WaitForWindows(const std::vector<std::string>& terms, size_t count,
+                                            std::chrono::seconds limit) const;
+
+  private:
+    std::string display_, namespacePid_, nsenter_, xdotool_;
+    // In start order, so that they end in reverse.
+    std::unique_ptr<ChildProcess> xvfb_, namespace_, trayer_;
+};
+
+using Arguments = std::vector<std::string>;
+
+// The path of a program found on PATH, or empty.
+std::string FindProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path ? path : "/usr/bin:/bin");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const auto candidate = std::filesystem::path(folder) / name;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
+    }
+    return "";
+}
+
+std::unique_ptr<DesktopSession> DesktopSession::Start() {
+    std::map<std::string, std::string> tools;
+    for (const char* name : {"Xvfb", "trayer", "xdotool", "unshare", "nsenter"}) {
+        if ((tools[name] = FindProgram(name)).empty()) return nullptr;
+    }
+    auto session = std::make_unique<DesktopSession>();
+    session->xdotool_ = tools["xdotool"];
+    session->nsenter_ = tools["nsenter"];
+    // Xvfb picks a free display and writes its number to the descriptor named.
+    session->xvfb_ = std::make_unique<ChildProcess>(
+        tools["Xvfb"],
+        Arguments{"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
+    const auto display = session->xvfb_->WaitForLine("", 30s);
+    session->namespace_ = std::make_unique<ChildProcess>(
+        tools["unshare"],
+        Arguments{"-n", "--", "/bin/bash", "-c",
+                  "ip link set lo up && ip route add default dev lo && echo $$ && exec cat"});
+    const auto pid = session->namespace_->WaitForLine("", 30s);
+    if (!display || !pid) return nullptr;
+    session->display_ = ":" + *display;
+    session->namespacePid_ = *pid;
+    session->trayer_ = std::make_unique<ChildProcess>(
+        tools["trayer"],
+        Arguments{"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+                  "--transparent", "false", "--tint", "0x404040"},
+        std::map<std::string, std::string>{{"DISPLAY", session->display_}});
+    if (session->WaitForWindows({"--class", "trayer"}, 1, 30s).empty()) return nullptr;
+    return session;
+}
+
+std::unique_ptr<ChildProcess> DesktopSession::Run(
+    const std::string& program, const std::vector<std::string>& arguments,
+    std::map<std::string, std::string> environment) const {
+    Arguments command{"-t", namespacePid_, "-n", "--", program};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    environment["DISPLAY"] = display_;
+    environment["QT_QPA_PLATFORM"] = "xcb";
+    return std::make_unique<ChildProcess>(nsenter_, command, environment);
+}
+
+std::optional<std::string> DesktopSession::Xdotool(const Arguments& arguments) const {
+    ChildProcess process(xdotool_, arguments, {{"DISPLAY", display_}});
+    if (process.WaitForExit(30s) != 0) return std::nullopt;
+    return process.Output();
+}
+
+std::vector<std::string> DesktopSession::WaitForWindows(const Arguments& terms, size_t count,
+                                                        std::chrono::seconds limit) const {
+    Arguments arguments{"search", "--onlyvisible"};
+    arguments.insert(arguments.end(), terms.begin(), terms.end());
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        std::vector<std::string> windows;
+        std::istringstream found(Xdotool(arguments).value_or(""));
+        for (std::string line; std::getline(found, line);)
+            if (!line.empty()) windows.push_back(line);
+        if (windows.size() >= count) return windows;
+        if (std::chrono::steady_clock::now() > deadline) return {};
+        // Another program's windows give this process no event to wait for.
+        std::this_thread::sleep_for(50ms);
+    }
+}
 
 class TrayProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        session = testing::DesktopSession::Start();
+        session = DesktopSession::Start();
         if (!session) GTEST_SKIP() << "needs Xvfb, trayer, xdotool and network namespaces";
         fs::create_directories(folder);
         fs::copy_file(CH_TRAY_PATH, folder / "clipharvester");
@@ -31,7 +137,7 @@ class TrayProgramTest : public ::testing::Test {
         ASSERT_TRUE(port) << web->Errors();
         proxy = "http://127.0.0.1:" + *port;
     }
-    std::unique_ptr<testing::ChildProcess> StartProgram() {
+    std::unique_ptr<ChildProcess> StartProgram() {
         return session->Run((folder / "clipharvester").string(), {},
                             {{"http_proxy", proxy},
                              {"no_proxy", ""},
@@ -64,8 +170,8 @@ class TrayProgramTest : public ::testing::Test {
     testing::ScratchFolder scratch;
     fs::path folder = scratch.Path() / "program";
     fs::path runtime = scratch.Path() / "runtime";
-    std::unique_ptr<testing::DesktopSession> session;
-    std::unique_ptr<testing::ChildProcess> web;
+    std::unique_ptr<DesktopSession> session;
+    std::unique_ptr<ChildProcess> web;
     std::string proxy;
     std::string icon;
 };

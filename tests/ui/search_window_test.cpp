@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+
+#include "fake_ports.h"
+#include "fake_registry.h"
+#include "settings/settings_store.h"
+#include "ui/search/frm_resource.h"
+#include "ui/search/status_panel.h"
+
+namespace ch {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Counts what the search window asks of the hidden main window; the test plays the engine.
+struct CountingHost : SearchWindowHost {
+    int engineTimerEnables = 0, grabbingMenuEnables = 0;
+    void EnableEngineTimer() override { ++engineTimerEnables; }
+    void EnableGrabbingMenu() override { ++grabbingMenuEnables; }
+    void ShowHelpModal() override {}
+    void ShowAboutModal() override {}
+};
+
+class SearchWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::create_directories(folder / "videos");
+        state.ProgramFolder = folder;
+        ASSERT_EQ(StartSettings(state, registry), SettingsStatus::Ok);
+        registry.changes.clear();
+    }
+    void TearDown() override { delete window; }
+    // Opens the window as the tray menu does.
+    void Show() {
+        state.SearchWindowShown = true;
+        window = new frmResource(state, registry, clock, host);
+        window->show();
+        button = window->findChild<QPushButton*>("cmdGrabNow");
+    }
+    QString Panel(int n) const {
+        return window->findChild<StatusPanel*>(QString("panel%1").arg(n))->text();
+    }
+    void Press() { QTest::mouseClick(button, Qt::LeftButton); }
+    // The engine takes over or winds down and gives the button back.
+    void EngineRuns(bool running) {
+        state.EngineRunning = running;
+        window->SetButtonEnabled(true);
+    }
+
+    QTemporaryDir dir;
+    fs::path folder = dir.path().toStdString();
+    RunState state;
+    testing::FakeRegistry registry;
+    testing::FakeClock clock;
+    CountingHost host;
+    QPointer<frmResource> window;
+    QPushButton* button = nullptr;
+};
+
+TEST_F(SearchWindow, SearchStartsOneRunHideAndShowKeepItAndStopEndsIt) {
+    Show();
+    QLineEdit* field = window->findChild<QComboBox*>("cmbKeyword")->lineEdit();
+    field->clear();
+    QTest::keyClicks(field, "Funny Cats");
+    EXPECT_EQ(state.CurrentKeyword, "funny cats");
+    state.StopRequested = state.NetworkLost = true;
+    clock.timeText = "09:41:07";
+
+    Press();
+    EXPECT_EQ(host.engineTimerEnables, 1);
+    EXPECT_EQ(button->text(), "&Stop");
+    EXPECT_FALSE(button->isEnabled() || state.StopRequested || state.NetworkLost);
+    EXPECT_EQ(Panel(1), "Video search engine begins to work at 09:41:07");
+    // The typed keyword became the newest project, stored and listed in lower case.
+    EXPECT_EQ(registry.keys[kSettingsKeyPath]["Project1"], "funny cats");
+    EXPECT_EQ(window->findChild<QComboBox*>("cmbKeyword")->currentText(), "funny cats");
+
+    EngineRuns(true);
+    state.SiteLinkNext = 3;
+    state.ExpandPagesStarted = 4;
+    for (const char* video : {"a", "b", "c", "d", "e"}) state.VideoLinks.Load(video);
+    window->findChild<QAction*>("mnuHide")->trigger();
+    EXPECT_FALSE(state.SearchWindowShown);
+    EXPECT_EQ(host.grabbingMenuEnables, 1);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window.isNull(); }, 5000));
+    Show();  // again during the run
+    EXPECT_EQ(button->text(), "&Stop");
+    EXPECT_EQ(Panel(2) + " " + Panel(3), "7 4");  // videos: one less than queued
+
+    Press();
+    EXPECT_EQ(button->text(), "&Search");
+    EXPECT_TRUE(state.StopRequested);
+    EngineRuns(true);  // the button is back before the engine has wound down
+    Press();
+    EXPECT_EQ(host.engineTimerEnables, 1) << "a second run while one is on";
+
+    window->ShowSlotStarted(0, "http://a.example/v.avi");
+    window->ShowSlotProgress(4, 12.3449, "http://a.example/w.avi");
+    window->ShowThroughput(1200);
+    EXPECT_EQ(Panel(4) + "|" + Panel(8) + "|" + Panel(9), "0.0%|12.34%|1200 Kbps");
+    EngineRuns(false);
+    window->ShowRunEnded("done");
+    EXPECT_EQ(Panel(1) + Panel(2) + Panel(3) + Panel(4) + Panel(8) + button->text(),
+              "doneLinksVideos&search");
+    registry.changes.clear();
+    Press();  // a new run of an existing project stores only the folder
+    EXPECT_EQ(host.engineTimerEnables, 2);
+    ASSERT_EQ(registry.changes.size(), 1u);
+    EXPECT_EQ(registry.changes[0].name, "Download_File_Folder");
+}
+
+TEST_F(SearchWindow, ARunWhoseFolderHasGoneStillShowsStop) {
+    state.EngineRunning = true;
+    fs::remove(folder / "videos");
+    Show();
+    EXPECT_EQ(button->text(), "&Stop");
+    Press();
+    EXPECT_TRUE(state.StopRequested);
+    EXPECT_EQ(host.engineTimerEnables, 0);
+    EXPECT_TRUE(registry.changes.empty() && state.PageBatch.empty());
+}
+
+}  // namespace
+}  // namespace ch
