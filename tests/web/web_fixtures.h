@@ -1,10 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "engine/page_counters.h"
 #include "engine/run_state.h"
 #include "fake_download_service.h"
 #include "fake_ports.h"
@@ -36,24 +36,18 @@ struct ControlFixture : WebFixture {
     }
     std::filesystem::path KeywordFolder() const { return downloads.Path() / "funny_clips"; }
     int PendingPages() const {
-        return state.ListFetchesPending + state.ResultPagesPending + state.SitePagesPending +
-               state.ExpandPagesPending;
+        return state.ListFetchesPending() + state.ResultPagesPending() + state.SitePagesPending() +
+               state.ExpandPagesPending();
     }
-    // Starts a page fetch the way the engine does: the call, then the counter.
-    void StartPage(const std::string& name) {
-        control.BeginHtmlDownload(name.size() > 1 ? name.substr(1) : "http://www.google.com/",
-                                  name);
-        ++*PageCounterOf(state, name);
-    }
-    // Fills a slot and starts its video the way the engine does; returns the download name.
+    // Queues a video, takes it into the slot and starts it as the engine does; returns its name.
     std::string StartVideo(int slot, const std::string& address) {
-        const std::string name = "V" + address;
-        state.SlotProgressTimes[slot] = std::to_string(clock.now);
-        state.SlotNames[slot] = name;
-        ++state.VideosQueued;
-        control.BeginResDownload(address, name);
-        ++state.VideoDownloadsActive;
-        return name;
+        state.VideoLinks.Add(address);
+        const auto& links = state.VideoLinks.Items();
+        state.VideoLinks.Take(
+            static_cast<int>(std::find(links.begin(), links.end(), address) - links.begin()));
+        state.Slots.Fill(slot, address, clock.now);
+        control.BeginResDownload({FetchKind::Video, address});
+        return "V" + address;
     }
     std::filesystem::path BodyFileOf(const std::string& name) const {
         return service.Find(name) ? service.Find(name)->bodyFile : std::filesystem::path();
@@ -64,6 +58,7 @@ struct ControlFixture : WebFixture {
         for (const auto& entry : std::filesystem::recursive_directory_iterator(downloads.Path()))
             if (entry.is_regular_file())
                 files.push_back(entry.path().lexically_relative(downloads.Path()).string());
+        std::sort(files.begin(), files.end());
         return files;
     }
 };
