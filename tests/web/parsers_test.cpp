@@ -14,39 +14,30 @@ using testing::WebFixture;
 using Links = std::vector<std::string>;
 
 TEST(ParseGoogleListHtml, ReadsAddressesFromTheTextOfTableBlocks) {
-    struct Case {
-        std::string html;
-        Links sites;
-    };
-    const std::vector<Case> cases = {
-        {"<table www.site.com/videos", {}},
+    const std::vector<std::pair<std::string, Links>> cases = {
         {"<table><tr><td>Clips<br>www.site.com/videos - 12k</td></tr></table>",
          {"http://www.site.com/videos/"}},
-        {"<table>clip.avi</table>", {}},
         {"before.com/a <table>in.com/b</table> between.com/c <table>last.com/d</table> after.com/e",
          {"http://in.com/b/", "http://between.com/c/", "http://last.com/d/"}},
         {"<table>outer1.com/a <table>inner.com/b</table> outer2.com/c</table>",
          {"http://inner.com/b/", "http://outer2.com/c/"}},
         {"<TABLE>x.com/a<BR>y.com/b&nbsp;z.com/c</TABLE>",
          {"http://x.com/a/", "http://y.com/b/", "http://z.com/c/"}},
-        {"<table>x.com/a x.com/a</table><table>x.com/a</table>", {"http://x.com/a/"}},
         {"<table>x.com///a</table>", {}},
         {"<table>bad.com/x good.com/y http://bad.com/z</table>", {"http://good.com/y/"}},
         {"<table>http://a.com/r?u=http://b.com/v</table>", {"http://b.com/v/"}},
         {"<table>http://www.httpwatch.com/</table>", {"http://www.httpwatch.com/"}},
-        {"<table>https://secure.com/v</table>", {"https://secure.com/v/"}},
-        {"<table>x.com/a <b y.com/b</table>", {}},
         {"<table>a.com/1</table><script>x<y</SCRIPT><table>b.com/2</table>",
          {"http://a.com/1/", "http://b.com/2/"}},
         // Without its closing tag, a style or script would otherwise be scanned forever.
         {"<table>a.com/1</table><style>p{}<table>b.com/2</table>", {"http://a.com/1/"}},
         {"<table>a.com/1</table><script>x<table>b.com/2</table>", {"http://a.com/1/"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [html, sites] : cases) {
         WebFixture f;
         f.state.DeniedHosts.Append("http://bad.com");
-        EXPECT_TRUE(ParseGoogleListHtml(f.web, c.html)) << c.html;
-        EXPECT_EQ(f.state.SiteLinks.Items(), c.sites) << c.html;
+        EXPECT_TRUE(ParseGoogleListHtml(f.web, html)) << html;
+        EXPECT_EQ(f.state.SiteLinks.Items(), sites) << html;
     }
 }
 
@@ -60,10 +51,8 @@ TEST(ParsePageHtml, SortsLinksAndEndsQuietlyOnPagesThatBreakTheRules) {
     };
     const std::vector<Case> cases = {
         {"<a href=\"CLIP.MPG\">x</a>", true, {"http://site/dir/CLIP.MPG"}, {}},
-        {"<a href=photo.JPEG>x</a>", true, {}, {}},
         {"<A HREF='//cdn.example/v.wmv'>x</A>", true, {"http://cdn.example/v.wmv"}, {}},
         {"<a href=\"ftp://files/v.avi\">x</a>", true, {}, {}},
-        {"text < without end", true, {}, {}},
         // The first link without "</a" after it ends the walk; later tags are not read.
         {"<a href=a.html>1</a><a href=b.html>2<a href=c.avi>3",
          true,
@@ -92,12 +81,10 @@ TEST(ParsePageHtml, KeywordFilterKeepsOnlyVideosTiedToTheKeyword) {
         {"funny", false, "<title>cats</title>", "clip.avi", true},
         {"funny", true, "<title>very funny clips</title>", "clip.avi", true},
         {"funny", true, "<meta name=\"keywords\" content=\"funny, x\">", "c.avi", true},
-        {"funny", true, "<META NAME=\"Description\" CONTENT=\"Funny\">", "c.avi", true},
         {"funny", true, "<meta http-equiv=x content=funny>", "c.avi", false},
         {"funny", true, "<title>cats</title>", "my_funny_clip.avi", true},
         // Meta texts are lowercased, the keyword is not.
         {"Funny", true, "<meta name=keywords content=Funny>", "clip.avi", false},
-        {"Funny", true, "<title>Funny</title>", "clip.avi", true},
     };
     for (const Case& c : cases) {
         WebFixture f;
