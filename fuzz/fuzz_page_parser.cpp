@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     fuzz::CheckNoDeniedSite(state.VideoLinks, state.DeniedHosts);
     fuzz::CheckNoDeniedSite(state.ExpandLinks, state.DeniedHosts);
     FUZZ_CHECK(state.VideosFound == state.VideoLinkCount());
-    FUZZ_CHECK(state.VideosQueued == state.VideoLinkCount());
+    FUZZ_CHECK(state.VideosQueued() == state.VideoLinkCount());
     for (const std::string& page : state.ExpandLinks.Items())
         FUZZ_CHECK(!text::Contains(text::ToLower(page), "microsoft"));
     return 0;
