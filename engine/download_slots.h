@@ -8,18 +8,20 @@ namespace ch {
 
 constexpr int kSlotCount = 5;
 
-// The five video download slots: the address each holds (empty when free) and when it last made
-// progress, in seconds of the monotonic clock.
+// The five video download slots: the address each holds and when it last made progress, in
+// seconds of the monotonic clock.
 class DownloadSlots {
   public:
-    bool IsFree(int slot) const { return At(slot).address.empty(); }
+    bool IsFree(int slot) const { return !At(slot).busy; }
     const std::string& Address(int slot) const { return At(slot).address; }
     double LastProgress(int slot) const { return At(slot).lastProgress; }
     // The slot holding the address, or -1.
     int Find(const std::string& address) const;
     int Active() const;
 
-    void Fill(int slot, std::string address, double now) { At(slot) = {std::move(address), now}; }
+    void Fill(int slot, std::string address, double now) {
+        At(slot) = {true, std::move(address), now};
+    }
     void Touch(int slot, double now) { At(slot).lastProgress = now; }
     void Release(int slot) { At(slot) = {}; }
     // Empties every slot; returns the addresses they held, lowest slot first.
@@ -27,6 +29,7 @@ class DownloadSlots {
 
   private:
     struct Slot {
+        bool busy = false;
         std::string address;
         double lastProgress = 0;
     };

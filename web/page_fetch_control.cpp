@@ -21,7 +21,8 @@ void PageFetchControl::Fail(const Fetch& page) {
 }
 
 void PageFetchControl::Complete(const Fetch& page, const std::string& body) {
-    Forget(page);
+    // A fetch that has already ended (cancelled, failed) must not count down another one.
+    if (!Forget(page)) return;
     if (body.size() <= kMaxParsedPageBytes) Parse(page, body);
     // Counted down after parsing: the engine must not go on before the page's links are in.
     web_.State.Pages.End(page.kind);
@@ -34,13 +35,14 @@ void PageFetchControl::CancelAll() {
 }
 
 void PageFetchControl::End(const Fetch& page) {
-    Forget(page);
-    web_.State.Pages.End(page.kind);
+    if (Forget(page)) web_.State.Pages.End(page.kind);
 }
 
-void PageFetchControl::Forget(const Fetch& page) {
+bool PageFetchControl::Forget(const Fetch& page) {
     const auto found = std::find(pending_.begin(), pending_.end(), page);
-    if (found != pending_.end()) pending_.erase(found);
+    if (found == pending_.end()) return false;
+    pending_.erase(found);
+    return true;
 }
 
 void PageFetchControl::Parse(const Fetch& page, const std::string& body) {

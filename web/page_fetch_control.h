@@ -30,7 +30,7 @@ class PageFetchControl {
 
   private:
     void End(const Fetch& page);
-    void Forget(const Fetch& page);
+    bool Forget(const Fetch& page);
     void Parse(const Fetch& page, const std::string& body);
 
     WebContext& web_;

@@ -38,7 +38,10 @@ void VideoSlotControl::Fail(const std::string& address) {
 }
 
 void VideoSlotControl::Complete(const std::string& address) {
-    if (const int slot = web_.State.Slots.Find(address); slot >= 0) FreeSlot(slot);
+    const int slot = web_.State.Slots.Find(address);
+    // A download no slot holds was cancelled; its body is no longer its own.
+    if (slot < 0) return;
+    FreeSlot(slot);
     web_.Pump.Yield();
     if (bodies_.Save(address) == VideoBodies::Saved::TooSmall) CountRejectedHost(address);
     web_.State.VideoLinks.Done();

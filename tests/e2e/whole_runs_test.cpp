@@ -112,12 +112,11 @@ class WholeRuns : public ::testing::Test {
         EXPECT_LE(network.largestPage, limits.maxPageBytes);
         EXPECT_FALSE(state.EngineRunning);
         for (const int pending :
-             {state.ListFetchesPending, state.ResultPagesPending, state.SitePagesPending,
-              state.ExpandPagesPending, state.VideoDownloadsActive})
+             {state.ListFetchesPending(), state.ResultPagesPending(), state.SitePagesPending(),
+              state.ExpandPagesPending(), state.VideoDownloadsActive()})
             EXPECT_EQ(pending, 0);
-        for (const std::string& slot : state.SlotNames) EXPECT_EQ(slot, "");
         // Every link found was taken up: the run went on past whatever misbehaved.
-        EXPECT_EQ(state.VideoLinkNext, state.VideoLinkCount());
+        EXPECT_FALSE(state.VideoLinks.HasWaiting());
         EXPECT_EQ(state.ExpandLinkNext, state.ExpandLinkCount());
 
         // Only whole videos, each exactly the bytes the server announced; nothing unfinished.

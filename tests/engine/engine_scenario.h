@@ -12,7 +12,8 @@
 #include "engine/search_preparation.h"
 #include "fake_ports.h"
 #include "scratch_folder.h"
-#include "scripted_control.h"
+#include "scripted_web.h"
+#include "web/ocx_parse_web.h"
 
 namespace ch::testing {
 
@@ -24,13 +25,6 @@ inline Strings Split(const std::string& text) {
     Strings result;
     for (std::string word; words >> word;) result.push_back(word);
     return result;
-}
-
-// "http://a/ http://b/" from "a b".
-inline Strings Sites(const std::string& hosts) {
-    Strings sites = Split(hosts);
-    for (auto& site : sites) site = "http://" + site + "/";
-    return sites;
 }
 
 // prefix + 1 + suffix, ..., prefix + count + suffix.
@@ -45,8 +39,9 @@ struct EngineScenario {
     explicit EngineScenario(const std::string& keyword = "cats") {
         state.ProgramFolder = folder.Path();
         state.CurrentKeyword = keyword;
+        state.DownloadFolder = folder.Path().string();
         state.SearchWindowShown = true;
-        pump.onEveryYield = [this] { control.Step(); };
+        pump.onEveryYield = [this] { web.Step(); };
     }
 
     // What pressing Search does, then the run.
@@ -54,19 +49,14 @@ struct EngineScenario {
         PrepareSearch(state);
         state.StopRequested = false;
         state.NetworkLost = false;
-        view.SetButtonCaption("&Stop");
+        view.caption = "&Stop";
         view.SetButtonEnabled(false);
         return RunEngine(state, ports);
     }
 
-    // No query left to ask: the run only crawls these sites.
-    void CrawlOnly(const Strings& sites) const {
-        SetList(ListSuffix::Queries, {});
-        SetList(ListSuffix::PendingSites, sites);
-    }
     // For runs with nothing to crawl: a stop ends them once the crawl has begun.
     void StopWhenTheCrawlBegins() {
-        control.onStep = [this] {
+        web.onStep = [this] {
             if (watch.enabled) state.StopRequested = true;
         };
     }
@@ -75,9 +65,6 @@ struct EngineScenario {
         return KeywordListPath(folder.Path(), state.CurrentKeyword, suffix);
     }
     Strings List(std::string_view suffix) const { return ReadListFile(ListPath(suffix)).Entries; }
-    bool HasList(std::string_view suffix) const {
-        return std::filesystem::exists(ListPath(suffix));
-    }
     void SetList(std::string_view suffix, const Strings& entries) const {
         WriteListFile(ListPath(suffix), entries);
     }
@@ -96,13 +83,7 @@ struct EngineScenario {
 
     // The results page of the query from the given start brings these site links.
     void ResultsBring(const std::string& query, int start, Strings sites) {
-        control.pages[ResultsPageAddress(query, start)].SiteLinks = std::move(sites);
-    }
-
-    Strings MessageTexts() const {
-        Strings texts;
-        for (const auto& shown : messages.shown) texts.push_back(shown.text);
-        return texts;
+        web.pages[ResultsPageAddress(query, start)].SiteLinks = std::move(sites);
     }
 
     ScratchFolder folder;
@@ -112,13 +93,10 @@ struct EngineScenario {
     RecordingView view;
     RecordingMessages messages;
     FakeWatch watch;
-    ScriptedControl control{state, clock};
+    ScriptedWeb web{state, clock};
+    ocxParseWeb realControl{state, web, view, clock, pump};
+    CountingControl control{realControl, clock};
     EnginePorts ports{control, pump, view, messages, clock, watch};
 };
-
-inline const std::string kStopMessage = "You have pressed stop button !";
-inline const std::string kNetworkMessage = "You are not on the internet !";
-inline const std::string kDoneMessage =
-    "Video search engine has downloaded all your favourite videos !";
 
 }  // namespace ch::testing

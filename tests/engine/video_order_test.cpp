@@ -45,7 +45,7 @@ TEST(VideoReordering, SpreadsConsecutiveEntriesOverSites) {
     };
     for (const auto& c : cases) {
         EngineScenario s;
-        for (const auto& entry : Split(c.before)) s.state.VideoLinks.Append(entry);
+        for (const auto& entry : Split(c.before)) s.state.VideoLinks.Load(entry);
         EngineSession session(s.state, s.ports);
         ReorderPendingVideos(session);
         EXPECT_EQ(s.state.VideoLinks.Items(), Split(c.after)) << c.before;
@@ -67,8 +67,7 @@ TEST(VideoReordering, TheWindowsOfTheReordering) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keyword + " " + std::to_string(c.count));
         EngineScenario s(c.keyword);
-        for (int i = 0; i < c.count; ++i)
-            s.state.VideoLinks.Append("http://a/" + std::to_string(i));
+        for (int i = 0; i < c.count; ++i) s.state.VideoLinks.Add("http://a/" + std::to_string(i));
         s.state.VideoLinks.Set(c.placedAt, "http://b/x");
         EngineSession session(s.state, s.ports);
         ReorderPendingVideos(session);
@@ -112,20 +111,18 @@ TEST(VideoScheduling, SlotsSitesAndDeniedEntries) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EngineScenario s;
-        for (const auto& entry : Split(c.queue)) s.state.VideoLinks.Append(entry);
+        for (const auto& entry : Split(c.queue)) s.state.VideoLinks.Add(entry);
         for (const auto& host : Split(c.denied)) s.state.DeniedHosts.Append(host);
-        s.state.VideosQueued = static_cast<int>(Split(c.queue).size());
         const Strings running = Split(c.running);
         for (size_t slot = 0; slot < running.size(); ++slot)
-            s.state.SlotNames[slot] = "V" + running[slot];
-        s.state.VideoDownloadsActive = static_cast<int>(running.size());
+            s.state.Slots.Fill(static_cast<int>(slot), running[slot], 0);
         s.state.StopRequested = c.stop;
         EngineSession session(s.state, s.ports);
         for (int call = 0; call < c.calls; ++call) ScheduleVideoDownload(session);
-        EXPECT_EQ(s.control.AddressesWithTag('V'), Split(c.started));
+        EXPECT_EQ(s.web.AddressesWithTag('V'), Split(c.started));
         EXPECT_EQ(s.state.VideoLinks.Items(), Split(c.queueAfter));
-        EXPECT_EQ(s.state.VideoLinkNext, c.nextAfter);
-        EXPECT_EQ(s.state.VideosQueued, c.queuedAfter);
+        EXPECT_EQ(s.state.VideoLinkNext(), c.nextAfter);
+        EXPECT_EQ(s.state.VideosQueued(), c.queuedAfter);
         if (c.queuedAfter < static_cast<int>(Split(c.queue).size())) {
             EXPECT_EQ(s.view.panels[3], std::to_string(c.queuedAfter));
         }
@@ -134,20 +131,18 @@ TEST(VideoScheduling, SlotsSitesAndDeniedEntries) {
 
 TEST(VideoScheduling, AStartFillsTheLowestFreeSlot) {
     EngineScenario s;
-    s.state.VideoLinks.Append("http://b/1");
-    s.state.VideosQueued = 2;
-    s.state.SlotNames[0] = "Vhttp://a/1";
-    s.state.SlotNames[2] = "Vhttp://a/2";
-    s.state.VideoDownloadsActive = 2;
+    s.state.VideoLinks.Add("http://b/1");
+    s.state.Slots.Fill(0, "http://a/1", 0);
+    s.state.Slots.Fill(2, "http://a/2", 0);
     s.clock.now = 1234.5;
     EngineSession session(s.state, s.ports);
     EXPECT_TRUE(ScheduleVideoDownload(session));
-    EXPECT_EQ(s.state.SlotNames[1], "Vhttp://b/1");
-    EXPECT_EQ(std::stod(s.state.SlotProgressTimes[1]), 1234.5);
-    EXPECT_EQ(s.state.VideoDownloadsActive, 3);
+    EXPECT_EQ(s.state.Slots.Address(1), "http://b/1");
+    EXPECT_EQ(s.state.Slots.LastProgress(1), 1234.5);
+    EXPECT_EQ(s.state.VideoDownloadsActive(), 3);
     EXPECT_EQ(s.view.panels[5], "0.0%");
-    EXPECT_EQ(s.view.panels[1], "Begin to download your favourite video http://b/1");
-    EXPECT_EQ(s.control.started, Strings{"Vhttp://b/1"});
+    EXPECT_TRUE(s.view.Saw(1, "Begin to download your favourite video http://b/1"));
+    EXPECT_EQ(s.web.started, Strings{"Vhttp://b/1"});
 }
 
 }  // namespace

@@ -157,17 +157,15 @@ TEST_P(HostileNames, TheVideoLandsInItsKeywordFolderOrNowhere) {
     testing::FakePump pump;
     ocxParseWeb control{state, service, view, clock, pump};
     const std::string download = "V" + address;
-    state.SlotNames[0] = download;
-    state.SlotProgressTimes[0] = std::to_string(clock.now);
-    ++state.VideosQueued;
-    control.BeginResDownload(address, download);
-    ++state.VideoDownloadsActive;
-    const std::string bytes(ocxParseWeb::kMinVideoBytes + 1, 'v');
+    state.VideoLinks.Load(address);
+    state.VideoLinks.Take(0);
+    state.Slots.Fill(0, address, clock.now);
+    control.BeginResDownload({FetchKind::Video, address});
+    const std::string bytes(VideoBodies::kMinVideoBytes + 1, 'v');
     if (service.IsRunning(download)) service.CompleteFile(download, bytes);
 
-    EXPECT_TRUE(state.SlotNames[0].empty());
-    EXPECT_EQ(state.VideoDownloadsActive, 0);
-    EXPECT_EQ(state.VideosQueued, 0);
+    EXPECT_EQ(state.VideoDownloadsActive(), 0);
+    EXPECT_EQ(state.VideosQueued(), 0);
     const auto after = Snapshot(sandbox);
     for (const fs::path& changed : Changes(before, after)) {
         EXPECT_TRUE(folder && (changed == keywordFolder || changed.parent_path() == keywordFolder))

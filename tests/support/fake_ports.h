@@ -67,6 +67,9 @@ class RecordingView : public SearchView {
     void ShowThroughput(int kbps) override { Panel(9, ThroughputText(kbps)); }
     void ShowRunEnded(const std::string& statusLine) override {
         Panel(1, statusLine);
+        Panel(2, kLinksCaption);
+        Panel(3, kVideosCaption);
+        for (int slot = 0; slot < 5; ++slot) Panel(slot + 4, "");
         caption = kIdleButtonCaption;
         enabled = true;
     }
