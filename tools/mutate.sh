@@ -2,11 +2,12 @@
 # Mutation check: breaks one rule at a time (tools/mutants.txt) in a scratch copy of the tree,
 # rebuilds the listed test binaries and runs them; a mutant the tests do not notice "survived".
 #
-#   tools/mutate.sh [PATTERN]     run only the mutants whose id matches PATTERN (grep -E)
+#   tools/mutate.sh [PATTERN]     run only the mutants whose id matches PATTERN (extended regex)
 #
 # The tree the script is run from is never modified: tracked and untracked files are copied to
 # CH_MUTATE_DIR/src (default /tmp/ch-mutate/src, reused between runs), built in CH_MUTATE_DIR/build.
 # CH_MUTATE_TIMEOUT (default 300) is the per-mutant limit in seconds; a hang counts as killed.
+# Each mutant's build and test output is kept in CH_MUTATE_DIR/log/ID.txt.
 set -uo pipefail
 
 pattern="${1:-}"
@@ -22,9 +23,11 @@ if ! command -v rsync >/dev/null; then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
     echo "Installing: rsync"
-    $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq rsync ||
-        { echo "rsync is missing and could not be installed" >&2; exit 2; }
+    { $sudo apt-get update -qq &&
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends rsync; } ||
+        { echo "rsync is missing and could not be installed (apt-get install rsync)" >&2; exit 2; }
 fi
+# shellcheck disable=SC1091
 [ -f /work/ccache.env ] && source /work/ccache.env
 
 # Mutant lines: id | path | original text | replacement | test targets | description
@@ -97,6 +100,7 @@ for m in "${mutants[@]}"; do
 done
 
 # Leave the build matching the unmutated tree for the next run.
+# shellcheck disable=SC2086
 cmake --build "$build" -j2 --target $targets >/dev/null 2>&1
 echo "${#stale[@]} stale"
 for s in "${stale[@]}"; do echo "  stale: $s"; done
