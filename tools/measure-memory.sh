@@ -18,7 +18,7 @@ coproc SIMWEB { exec "$build/tools/simweb/clipharvester-simweb" --scenario "$wor
 server=$SIMWEB_PID
 read -r port <&"${SIMWEB[0]}"
 export http_proxy="http://127.0.0.1:$port"
-report="$("$build/tests/platform/net/download_memory_driver" "$work/downloads" http://big.test/clip 5)"
+report="$("$build/bench/download_memory_driver" "$work/downloads" http://big.test/clip 5)"
 echo "$report"
 peak="$(sed -n 's/^peak resident memory: \([0-9]*\) MB$/\1/p' <<<"$report")"
 if [ "$peak" -ge 100 ]; then

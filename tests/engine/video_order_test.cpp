@@ -142,7 +142,7 @@ TEST(VideoScheduling, AStartFillsTheLowestFreeSlot) {
     EXPECT_EQ(s.state.VideoDownloadsActive(), 3);
     EXPECT_EQ(s.view.panels[5], "0.0%");
     EXPECT_TRUE(s.view.Saw(1, "Begin to download your favourite video http://b/1"));
-    EXPECT_EQ(s.web.started, Strings{"Vhttp://b/1"});
+    EXPECT_EQ(s.web.AddressesWithTag('V'), Strings{"http://b/1"});
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ class FakeDownloadService : public DownloadService {
     };
 
     ReadListener* listener = nullptr;
-    std::vector<Read> started;  // every read that was started, in order
+    std::vector<Read> started;  // every read that was started, in order (refused ones not)
     std::vector<Read> running;  // started, not yet ended or cancelled
     std::vector<std::string> cancelled;
     bool refuseStarts = false;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine/run_state.h"
+#include "fake_download_service.h"
 #include "fake_ports.h"
-#include "web/download_service.h"
 
 namespace ch::testing {
 
@@ -25,24 +25,22 @@ struct ScriptedPage {
 struct ScriptedVideo {
     int Delay = 3;
     bool Hangs = false;  // no progress and no end: only the 60-second slot check frees it
-    int Bytes = 250'000;
+    std::int64_t Bytes = 250'000;
 };
 
-// A download service that serves a scripted web to the real download control. Each pump step
-// (wire Step() into FakePump::onEveryYield) moves the fake clock, reports progress of the videos
-// that move and completes the reads that are due.
-class ScriptedWeb : public DownloadService {
+// Serves a scripted web to the real download control. Each pump step (wire Step() into
+// FakePump::onEveryYield) moves the fake clock, reports progress of the videos that move and
+// completes the reads that are due.
+class ScriptedWeb : public FakeDownloadService {
   public:
     ScriptedWeb(RunState& state, FakeClock& clock) : state_(state), clock_(clock) {}
 
     std::map<std::string, ScriptedPage> pages;  // by address (results pages too)
     std::map<std::string, ScriptedVideo> videos;
     double secondsPerStep = 0.01;
-    bool refuseStarts = false;     // refuses to start anything
     std::function<void()> onStep;  // runs first on every step
     int runawaySteps = 1000000;    // a run still going after this many steps is stopped
 
-    std::vector<std::string> started;   // every read name started, in order
     std::vector<double> startTimes;     // the fake clock at each start
     std::vector<std::string> finished;  // addresses of videos served whole
     int steps = 0;
@@ -54,44 +52,29 @@ class ScriptedWeb : public DownloadService {
         startTimes.clear();
         finished.clear();
     }
-    int StartedWithTag(char tag) const {
-        return static_cast<int>(std::count_if(started.begin(), started.end(),
-                                              [tag](const auto& n) { return n[0] == tag; }));
-    }
-    bool WasStarted(const std::string& name) const {
-        return std::find(started.begin(), started.end(), name) != started.end();
-    }
+    int StartedWithTag(char tag) const { return static_cast<int>(AddressesWithTag(tag).size()); }
     // The fake clock when the named read was first started (-1 when never).
     double StartTimeOf(const std::string& name) const {
-        const auto it = std::find(started.begin(), started.end(), name);
-        return it == started.end() ? -1 : startTimes[static_cast<size_t>(it - started.begin())];
+        for (size_t i = 0; i < started.size(); ++i)
+            if (started[i].name == name) return startTimes[i];
+        return -1;
     }
     std::vector<std::string> AddressesWithTag(char tag) const {
         std::vector<std::string> result;
-        for (const auto& name : started)
-            if (name[0] == tag) result.push_back(name.substr(1));
+        for (const auto& read : started)
+            if (read.name[0] == tag) result.push_back(read.url);
         return result;
     }
 
-    void SetListener(ReadListener* listener) override { listener_ = listener; }
-
     bool StartRead(const std::string& url, const std::string& name,
                    const std::filesystem::path& bodyFile) override {
-        if (refuseStarts) return false;
-        started.push_back(name);
+        if (!FakeDownloadService::StartRead(url, name, bodyFile)) return false;
         startTimes.push_back(clock_.now);
-        const bool video = !bodyFile.empty();
-        const int delay = video ? videos[url].Delay : pages[url].Delay;
-        const bool hangs = video ? videos[url].Hangs : pages[url].Hangs;
-        reads_.push_back({url, name, bodyFile, delay, hangs});
-        mostExpandPagesInFlight = std::max(mostExpandPagesInFlight, ReadsWithTag('E'));
+        due_[name] = bodyFile.empty() ? pages[url].Delay : videos[url].Delay;
+        const auto expand = std::count_if(running.begin(), running.end(),
+                                          [](const Read& read) { return read.name[0] == 'E'; });
+        mostExpandPagesInFlight = std::max(mostExpandPagesInFlight, static_cast<int>(expand));
         return true;
-    }
-
-    void CancelRead(const std::string& name) override {
-        const auto found = std::find_if(reads_.begin(), reads_.end(),
-                                        [&](const Read& read) { return read.name == name; });
-        if (found != reads_.end()) reads_.erase(found);
     }
 
     void Step() {
@@ -103,6 +86,10 @@ class ScriptedWeb : public DownloadService {
     }
 
   private:
+    bool Hangs(const Read& read) {
+        return read.bodyFile.empty() ? pages[read.url].Hangs : videos[read.url].Hangs;
+    }
+
     void Advance() {
         ++steps;
         clock_.now += secondsPerStep;
@@ -113,57 +100,25 @@ class ScriptedWeb : public DownloadService {
         }
         if (state_.StopRequested) return;
         // Notifications may cancel other reads: each is looked up again before it is sent.
-        std::vector<Read> moving = reads_;
-        for (Read& read : moving) {
-            if (read.hangs || !Running(read.name)) continue;
-            if (--Find(read.name)->due > 0) {
-                if (!read.bodyFile.empty()) Progress(read);
-                continue;
+        for (const Read& read : std::vector<Read>(running)) {
+            if (Hangs(read) || !IsRunning(read.name)) continue;
+            const std::int64_t bytes = videos[read.url].Bytes;
+            if (--due_[read.name] > 0) {
+                if (!read.bodyFile.empty())
+                    Progress(read.name, ReadStatus::DownloadingData, {}, bytes / 2, bytes);
+            } else if (read.bodyFile.empty()) {
+                CompletePage(read.name, Html(read.url));
+            } else {
+                finished.push_back(read.url);
+                CompleteFile(read.name, std::string(static_cast<size_t>(bytes), 'v'));
             }
-            CancelRead(read.name);
-            Complete(read);
         }
-    }
-
-    struct Read {
-        std::string url, name;
-        std::filesystem::path bodyFile;
-        int due;
-        bool hangs;
-    };
-
-    Read* Find(const std::string& name) {
-        for (Read& read : reads_)
-            if (read.name == name) return &read;
-        return nullptr;
-    }
-    bool Running(const std::string& name) { return Find(name) != nullptr; }
-    int ReadsWithTag(char tag) const {
-        return static_cast<int>(std::count_if(reads_.begin(), reads_.end(),
-                                              [tag](const Read& r) { return r.name[0] == tag; }));
-    }
-
-    void Progress(const Read& read) {
-        const std::int64_t bytes = videos[read.url].Bytes;
-        listener_->ReadProgress(read.name, ReadStatus::DownloadingData, {}, bytes / 2, bytes);
-    }
-
-    void Complete(const Read& read) {
-        if (read.bodyFile.empty()) {
-            listener_->ReadComplete(read.name, ReadStatus::EndDownloadData, {Html(read), 0});
-            return;
-        }
-        const int bytes = videos[read.url].Bytes;
-        std::ofstream(read.bodyFile, std::ios::binary)
-            << std::string(static_cast<size_t>(bytes), 'v');
-        finished.push_back(read.url);
-        listener_->ReadComplete(read.name, ReadStatus::EndDownloadData, {{}, bytes});
     }
 
     // A results page holds its sites in a table; other pages link their pages and videos under a
     // title that names the keyword, so that the keyword filter lets every video through.
-    std::string Html(const Read& read) {
-        const ScriptedPage& page = pages[read.url];
+    std::string Html(const std::string& url) {
+        const ScriptedPage& page = pages[url];
         std::string html = "<html><title>" + state_.CurrentKeyword + "</title><table><tr><td>";
         for (const auto& site : page.SiteLinks) html += site + " ";
         html += "</td></tr></table>";
@@ -174,20 +129,17 @@ class ScriptedWeb : public DownloadService {
 
     RunState& state_;
     FakeClock& clock_;
-    ReadListener* listener_ = nullptr;
-    std::vector<Read> reads_;
+    std::map<std::string, int> due_;
     bool stepping_ = false;
 };
 
-// The real download control, with its cancels counted.
+// The real download control, with the times of its page cancels recorded.
 class CountingControl : public DownloadControl {
   public:
     CountingControl(DownloadControl& control, FakeClock& clock)
         : control_(control), clock_(clock) {}
 
     std::vector<double> htmlCancelTimes;
-    int resCancels = 0;
-    int stallChecks = 0;
 
     void BeginHtmlDownload(const Fetch& page) override { control_.BeginHtmlDownload(page); }
     void BeginResDownload(const Fetch& video) override { control_.BeginResDownload(video); }
@@ -195,14 +147,8 @@ class CountingControl : public DownloadControl {
         htmlCancelTimes.push_back(clock_.now);
         return control_.CancelHtmlDownload();
     }
-    bool CancelResDownload() override {
-        ++resCancels;
-        return control_.CancelResDownload();
-    }
-    void CheckStalledSlots() override {
-        ++stallChecks;
-        control_.CheckStalledSlots();
-    }
+    bool CancelResDownload() override { return control_.CancelResDownload(); }
+    void CheckStalledSlots() override { control_.CheckStalledSlots(); }
 
   private:
     DownloadControl& control_;
