@@ -49,8 +49,6 @@ struct EngineScenario {
         PrepareSearch(state);
         state.StopRequested = false;
         state.NetworkLost = false;
-        view.caption = "&Stop";
-        view.SetButtonEnabled(false);
         return RunEngine(state, ports);
     }
 

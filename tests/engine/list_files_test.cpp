@@ -28,11 +28,8 @@ TEST(ListScrambling, KnownAnswersOfTheListKeyAndDroppedCharacters) {
 }
 
 TEST(ListFileNames, KeywordBlanksBecomeUnderscores) {
-    EXPECT_EQ(KeywordListPath("/p", "funny", ListSuffix::Queries), "/p/funny_list.lst");
     EXPECT_EQ(KeywordListPath("/p", "funny cats", ListSuffix::AllSites),
               "/p/funny_cats_search_all.lst");
-    EXPECT_EQ(KeywordListPath("/p", "A.B", ListSuffix::PendingSites), "/p/A.B_search.lst");
-    EXPECT_EQ(KeywordListPath("/p", "x", ListSuffix::PendingVideos), "/p/x_resource.lst");
 }
 
 TEST(ListFileReading, EntriesAreTheTextAfterTheNumberUpToAnEmptyLine) {

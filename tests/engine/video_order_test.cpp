@@ -31,27 +31,6 @@ TEST(SiteForm, SchemeAndHostOfAnAddress) {
     }
 }
 
-TEST(VideoReordering, SpreadsConsecutiveEntriesOverSites) {
-    const struct {
-        std::string before, after;
-    } cases[] = {
-        {"http://a/1 http://a/2 http://b/1 http://b/2",
-         "http://a/1 http://b/1 http://a/2 http://b/2"},
-        {"http://a/1 http://a/2 http://a/3 http://b/1 http://c/1",
-         "http://a/1 http://b/1 http://c/1 http://a/2 http://a/3"},
-        {"a/1 b/1", "http://a/1 http://b/1"},
-        {"https://a/1 https://a/2 https://b/1", "https://a/1 https://b/1 https://a/2"},
-        {"http://a/1", "http://a/1"},
-    };
-    for (const auto& c : cases) {
-        EngineScenario s;
-        for (const auto& entry : Split(c.before)) s.state.VideoLinks.Load(entry);
-        EngineSession session(s.state, s.ports);
-        ReorderPendingVideos(session);
-        EXPECT_EQ(s.state.VideoLinks.Items(), Split(c.after)) << c.before;
-    }
-}
-
 // One entry of another site among many of one site: where the reordering puts it. The default
 // keyword keeps its first 101 entries in place; entries from 500 on keep their order.
 TEST(VideoReordering, TheWindowsOfTheReordering) {
@@ -127,22 +106,6 @@ TEST(VideoScheduling, SlotsSitesAndDeniedEntries) {
             EXPECT_EQ(s.view.panels[3], std::to_string(c.queuedAfter));
         }
     }
-}
-
-TEST(VideoScheduling, AStartFillsTheLowestFreeSlot) {
-    EngineScenario s;
-    s.state.VideoLinks.Add("http://b/1");
-    s.state.Slots.Fill(0, "http://a/1", 0);
-    s.state.Slots.Fill(2, "http://a/2", 0);
-    s.clock.now = 1234.5;
-    EngineSession session(s.state, s.ports);
-    EXPECT_TRUE(ScheduleVideoDownload(session));
-    EXPECT_EQ(s.state.Slots.Address(1), "http://b/1");
-    EXPECT_EQ(s.state.Slots.LastProgress(1), 1234.5);
-    EXPECT_EQ(s.state.VideoDownloadsActive(), 3);
-    EXPECT_EQ(s.view.panels[5], "0.0%");
-    EXPECT_TRUE(s.view.Saw(1, "Begin to download your favourite video http://b/1"));
-    EXPECT_EQ(s.web.AddressesWithTag('V'), Strings{"http://b/1"});
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <map>
 #include <sstream>
 
-#include "engine/denied_list.h"
 #include "engine_scenario.h"
 
 namespace ch {
@@ -227,10 +226,7 @@ class ScriptedRun {
         } else if (what == "no-list") {
             EXPECT_FALSE(fs::is_regular_file(ListPath(w[1])));
         } else if (what == "denied") {
-            RunState reloaded;
-            reloaded.ProgramFolder = s_.folder.Path();
-            LoadDeniedList(reloaded);
-            EXPECT_EQ(reloaded.DeniedHosts.Items(), rest);
+            EXPECT_EQ(ReadListFile(ListPath("denied")).Entries, rest);
         } else if (what == "finished") {
             EXPECT_EQ(s_.web.finished, rest);
         } else if (what == "saved") {

@@ -1,7 +1,6 @@
 // The clipharvester program as a user runs it: on a display with a tray, driven through its tray
 // menu and search window, against the simulated web through http_proxy.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -41,39 +40,21 @@ class DesktopSession {
                                             std::chrono::seconds limit) const;
 
   private:
-    std::string display_, namespacePid_, nsenter_, xdotool_;
+    std::string display_, namespacePid_;
     // In start order, so that they end in reverse.
     std::unique_ptr<ChildProcess> xvfb_, namespace_, trayer_;
 };
 
 using Arguments = std::vector<std::string>;
 
-// The path of a program found on PATH, or empty.
-std::string FindProgram(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::istringstream folders(path ? path : "/usr/bin:/bin");
-    for (std::string folder; std::getline(folders, folder, ':');) {
-        const auto candidate = std::filesystem::path(folder) / name;
-        if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
-    }
-    return "";
-}
-
 std::unique_ptr<DesktopSession> DesktopSession::Start() {
-    std::map<std::string, std::string> tools;
-    for (const char* name : {"Xvfb", "trayer", "xdotool", "unshare", "nsenter"}) {
-        if ((tools[name] = FindProgram(name)).empty()) return nullptr;
-    }
     auto session = std::make_unique<DesktopSession>();
-    session->xdotool_ = tools["xdotool"];
-    session->nsenter_ = tools["nsenter"];
     // Xvfb picks a free display and writes its number to the descriptor named.
     session->xvfb_ = std::make_unique<ChildProcess>(
-        tools["Xvfb"],
-        Arguments{"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
+        "Xvfb", Arguments{"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
     const auto display = session->xvfb_->WaitForLine("", 30s);
     session->namespace_ = std::make_unique<ChildProcess>(
-        tools["unshare"],
+        "unshare",
         Arguments{"-n", "--", "/bin/bash", "-c",
                   "ip link set lo up && ip route add default dev lo && echo $$ && exec cat"});
     const auto pid = session->namespace_->WaitForLine("", 30s);
@@ -81,7 +62,7 @@ std::unique_ptr<DesktopSession> DesktopSession::Start() {
     session->display_ = ":" + *display;
     session->namespacePid_ = *pid;
     session->trayer_ = std::make_unique<ChildProcess>(
-        tools["trayer"],
+        "trayer",
         Arguments{"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
                   "--transparent", "false", "--tint", "0x404040"},
         std::map<std::string, std::string>{{"DISPLAY", session->display_}});
@@ -96,11 +77,11 @@ std::unique_ptr<ChildProcess> DesktopSession::Run(
     command.insert(command.end(), arguments.begin(), arguments.end());
     environment["DISPLAY"] = display_;
     environment["QT_QPA_PLATFORM"] = "xcb";
-    return std::make_unique<ChildProcess>(nsenter_, command, environment);
+    return std::make_unique<ChildProcess>("nsenter", command, environment);
 }
 
 std::optional<std::string> DesktopSession::Xdotool(const Arguments& arguments) const {
-    ChildProcess process(xdotool_, arguments, {{"DISPLAY", display_}});
+    ChildProcess process("xdotool", arguments, {{"DISPLAY", display_}});
     if (process.WaitForExit(30s) != 0) return std::nullopt;
     return process.Output();
 }

@@ -39,7 +39,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         std::vector<char*> raw;
         for (auto& a : argv) raw.push_back(a.data());
         raw.push_back(nullptr);
-        execv(program.c_str(), raw.data());
+        execvp(program.c_str(), raw.data());
         _exit(127);
     }
     close(errorFd);
