@@ -18,8 +18,6 @@ void PrepareSearch(RunState& state) {
     state.SiteLinkNext = 0;
     state.SearchListLines = 0;
     state.VideoLinks.Clear();
-    state.ExpandLinks.Clear();
-    state.ExpandLinkNext = 0;
     state.ExpandPagesStarted = 0;
 }
 

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/site_form.h"
 #include "engine/text.h"
 #include "fuzz_input.h"
 #include "link_checks.h"

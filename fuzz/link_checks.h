@@ -4,9 +4,9 @@
 #include <string>
 
 #include "engine/indexed_list.h"
+#include "engine/site_form.h"
 #include "engine/text.h"
 #include "fuzz_input.h"
-#include "web/link_services.h"
 
 // Properties every link list keeps, whatever page it was filled from.
 namespace ch::fuzz {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/site_form.h"
 #include "engine/text.h"
-#include "web/link_services.h"
 
 namespace ch {
 

@@ -1,5 +1,6 @@
 #include "web/link_services.h"
 
+#include "engine/site_form.h"
 #include "engine/text.h"
 
 namespace ch {

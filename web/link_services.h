@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "engine/site_form.h"
-
 // The string services shared by the page parsers and the download handling: reading a tag's
 // attribute or meta content, making a page's link absolute, reducing an address to its site.
 // Addresses beginning with "http://" or "https://" are absolute; anything else without a leading

@@ -1,6 +1,6 @@
 #include "web/rejected_host_tally.h"
 
-#include "web/link_services.h"
+#include "engine/site_form.h"
 
 namespace ch {
 

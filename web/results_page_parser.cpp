@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "engine/site_form.h"
 #include "engine/text.h"
 #include "web/link_lists.h"
-#include "web/link_services.h"
 #include "web/tag_cursor.h"
 
 namespace ch {
