@@ -1,6 +1,7 @@
 #include "engine/list_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "engine/denied_list.h"
 #include "engine/line_scrambler.h"
@@ -83,8 +84,10 @@ TEST(ListFileAppending, KeepsTheOldLinesAndNumbersOn) {
     folder.Write("a.lst", folder.Read("a.lst") + ScrambleLine(kListKey, "2 two"));
     ASSERT_TRUE(AppendListFile(path, {"three"}, 3));
     EXPECT_EQ(folder.Read("a.lst"), Line("1 one") + Line("2 two") + Line("3 three"));
-    std::filesystem::create_directory(folder.Path() / "dir.lst");
-    EXPECT_FALSE(AppendListFile(folder.Path() / "dir.lst", {"x"}, 1));
+    // A list that cannot be read (a pipe: root reads any plain file) is left alone.
+    ASSERT_EQ(mkfifo((folder.Path() / "pipe.lst").c_str(), 0600), 0);
+    EXPECT_FALSE(AppendListFile(folder.Path() / "pipe.lst", {"x"}, 1));
+    EXPECT_TRUE(std::filesystem::is_fifo(folder.Path() / "pipe.lst"));
 }
 
 TEST(DeniedListFile, IsFoundInAnyLetterCaseAndAnUnreadableOneLeavesTheHostsAlone) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 
 #include "engine_scenario.h"
 
@@ -171,8 +172,10 @@ class ScriptedRun {
             if (action == "stop") s_.state.StopRequested = true;
             if (action == "netloss") s_.state.StopRequested = s_.state.NetworkLost = true;
             if (action == "deny") s_.state.DeniedHosts.Append(trigger.actions[++i]);
-            if (action == "save") {
+            if (action == "exit") {
+                // As the program leaves during a run: the work saved, then the process gone.
                 EXPECT_TRUE(SaveUnfinishedWork(s_.state));
+                throw std::runtime_error("the program has left");
             }
         }
     }

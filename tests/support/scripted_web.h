@@ -81,7 +81,12 @@ class ScriptedWeb : public FakeDownloadService {
         // The parsers yield inside a notification: time moves only between notifications.
         if (stepping_) return;
         stepping_ = true;
-        Advance();
+        try {
+            Advance();
+        } catch (...) {  // a script may end the run from a step
+            stepping_ = false;
+            throw;
+        }
         stepping_ = false;
     }
 
