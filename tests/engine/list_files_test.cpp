@@ -28,11 +28,6 @@ TEST(ListScrambling, KnownAnswersOfTheListKeyAndDroppedCharacters) {
     EXPECT_EQ(ScrambleLine(kListKey, "\t\r\n"), "");
 }
 
-TEST(ListFileNames, KeywordBlanksBecomeUnderscores) {
-    EXPECT_EQ(KeywordListPath("/p", "funny cats", ListSuffix::AllSites),
-              "/p/funny_cats_search_all.lst");
-}
-
 TEST(ListFileReading, EntriesAreTheTextAfterTheNumberUpToAnEmptyLine) {
     const struct {
         const char* name;

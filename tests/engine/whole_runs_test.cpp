@@ -10,6 +10,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "demo_videos.h"
 #include "engine_scenario.h"
 
 namespace ch {
@@ -48,10 +49,13 @@ const std::map<std::string, std::string_view> kLists = {{"queries", ListSuffix::
                                                         {"sites", ListSuffix::PendingSites},
                                                         {"videos", ListSuffix::PendingVideos}};
 
-const std::map<std::string, RunEnd> kEnds = {{"completed", RunEnd::Completed},
-                                             {"stopped", RunEnd::Stopped},
-                                             {"network-lost", RunEnd::NetworkLost},
-                                             {"failed", RunEnd::Failed}};
+const std::string kEnds[] = {"completed", "stopped", "network-lost", "failed"};  // by RunEnd
+
+// A folder where a list file belongs: it can be neither read nor written.
+void Block(const fs::path& list) {
+    fs::remove(list);
+    fs::create_directory(list);
+}
 
 class ScriptedRun {
   public:
@@ -90,13 +94,9 @@ class ScriptedRun {
         } else if (what == "list") {
             WriteListFile(ListPath(w[1]), {w.begin() + 2, w.end()});
         } else if (what == "block") {
-            fs::remove(ListPath(w[1]));
-            fs::create_directory(ListPath(w[1]));
+            Block(ListPath(w[1]));
         } else if (what == "block-while-message") {
-            s_.messages.whileOpen = [this, path = ListPath(w[1])] {
-                fs::remove(path);
-                fs::create_directory(path);
-            };
+            s_.messages.whileOpen = [path = ListPath(w[1])] { Block(path); };
         } else if (what == "results") {
             std::string query = w[1];
             std::replace(query.begin(), query.end(), '+', ' ');
@@ -212,7 +212,7 @@ class ScriptedRun {
         const std::string& what = w.at(0);
         const Strings rest(w.begin() + 1, w.end());
         if (what == "end") {
-            EXPECT_EQ(outcome_.End, kEnds.at(w[1])) << outcome_.Failure;
+            EXPECT_EQ(kEnds[static_cast<int>(outcome_.End)], w[1]) << outcome_.Failure;
         } else if (what == "failure-names") {
             EXPECT_NE(outcome_.Failure.find(w[1]), std::string::npos) << outcome_.Failure;
         } else if (what == "messages") {
@@ -234,9 +234,8 @@ class ScriptedRun {
             EXPECT_EQ(s_.web.finished, rest);
         } else if (what == "saved") {
             Strings saved;
-            for (const auto& entry : fs::directory_iterator(s_.folder.Path() / "cats"))
-                saved.push_back(entry.path().filename().string());
-            std::sort(saved.begin(), saved.end());
+            for (const auto& [name, size] : FilesIn(s_.folder.Path() / "cats"))
+                saved.push_back(name);
             EXPECT_EQ(saved, rest);
         } else if (what == "panel") {
             EXPECT_EQ(s_.view.panels[std::stoi(w[1])], RestOf(text, 1));

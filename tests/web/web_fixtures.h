@@ -41,10 +41,8 @@ struct ControlFixture : WebFixture {
     }
     // Queues a video, takes it into the slot and starts it as the engine does; returns its name.
     std::string StartVideo(int slot, const std::string& address) {
-        state.VideoLinks.Add(address);
-        const auto& links = state.VideoLinks.Items();
-        state.VideoLinks.Take(
-            static_cast<int>(std::find(links.begin(), links.end(), address) - links.begin()));
+        state.VideoLinks.Load(address);
+        state.VideoLinks.Take(state.VideoLinks.Count() - 1);
         state.Slots.Fill(slot, address, clock.now);
         control.BeginResDownload({FetchKind::Video, address});
         return "V" + address;
