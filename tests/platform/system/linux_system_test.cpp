@@ -46,9 +46,9 @@ TEST(LinuxInterfaceTable, RowsFollowTheCounterFileWithCountersCutTo32Bits) {
 }
 
 std::string Route(const std::string& iface, const std::string& flags = "0003",
-                  const std::string& destination = "00000000") {
-    return iface + "\t" + destination + "\t0101A8C0\t" + flags + "\t0\t0\t0\t" + destination +
-           "\t0\t0\t0\n";
+                  const std::string& destination = "00000000", const std::string& mask = "") {
+    return iface + "\t" + destination + "\t0101A8C0\t" + flags + "\t0\t0\t0\t" +
+           (mask.empty() ? destination : mask) + "\t0\t0\t0\n";
 }
 
 std::string Ipv6Route(const std::string& flags, const std::string& iface) {
@@ -75,9 +75,10 @@ TEST(LinuxNetworkStatus, OnlyADefaultRouteThroughAWorkingInterfaceIsAlive) {
         {"0x1003 up 1", Route("eth0", "0001", "0001A8C0") + Route("eth0"), "", true},
         {"0x1003 up 1", Route("eth0", "0001", "0001A8C0"), "", false},  // local routes only
         {"0x1003 up 1", Route("eth0", "0203"), "", false},              // a reject route
-        {"0x1002 down 0", Route("eth0"), "", false},                    // administratively down
-        {"0x1003 down 0", Route("eth0"), "", false},                    // the cable is out
-        {"0x1003 unknown 1", Route("eth0"), "", true},                  // cannot say, but carries
+        {"0x1003 up 1", Route("eth0", "0003", "00000000", "00FFFFFF"), "", false},  // 0.0.0.0/24
+        {"0x1002 down 0", Route("eth0"), "", false},    // administratively down
+        {"0x1003 down 0", Route("eth0"), "", false},    // the cable is out
+        {"0x1003 unknown 1", Route("eth0"), "", true},  // cannot say, but carries
         {"0x1003 up 1", Route("noaddr0"), "", false},
         {"0x1003 up 1", "", Ipv6Route("00200200", "lo"), false},  // an IPv6 reject route
         {"0x1003 up 1", "", Ipv6Route("00200200", "lo") + Ipv6Route("00450003", "eth0"), true},
