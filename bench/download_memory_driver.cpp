@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     Tally tally;
     service.SetListener(&tally);
     for (int i = 0; i < count; ++i) {
-        const std::string name = "V" + std::to_string(i);
+        const std::string name = std::string(1, 'V').append(std::to_string(i));
         if (!service.StartRead(argv[2] + std::to_string(i), name,
                                std::filesystem::path(argv[1]) / (name + ".part")))
             return std::cerr << "cannot start " << name << "\n", 1;
