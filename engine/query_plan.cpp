@@ -25,10 +25,8 @@ bool IsDefaultKeyword(const std::string& keyword) {
 }
 
 std::string ResultsPageAddress(const std::string& query, int start) {
-    std::string terms = query;
-    std::replace(terms.begin(), terms.end(), ' ', '+');
     return std::string("http://") + kResultsHost +
-           "/search?num=100&hl=en&lr=&newwindow=1&as_qdr=all&q=" + terms +
+           "/search?num=100&hl=en&lr=&newwindow=1&as_qdr=all&q=" + text::PercentEncode(query) +
            "&start=" + std::to_string(start) + "&sa=N";
 }
 

@@ -8,7 +8,8 @@
 namespace ch {
 
 std::string SeedPageAddress(const std::string& keyword) {
-    return std::string(kSeedPagePrefix) + "_" + text::KeywordFilePart(keyword) + ".htm";
+    return std::string(kSeedPagePrefix) + "_" +
+           text::PercentEncode(text::KeywordFilePart(keyword)) + ".htm";
 }
 
 void PrepareSearch(RunState& state) {

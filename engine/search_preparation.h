@@ -6,7 +6,8 @@
 
 namespace ch {
 
-// The seed page of a keyword on the product's web site; blanks become "_", nothing else changes.
+// The seed page of a keyword on the product's web site: blanks become "_", and the keyword is
+// percent-encoded, so that it stays one part of the address.
 std::string SeedPageAddress(const std::string& keyword);
 
 // What pressing Search does to the run state before the engine starts: the page batch holds the

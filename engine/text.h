@@ -15,5 +15,8 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 bool Contains(std::string_view text, std::string_view part);
 // The keyword as it appears in file and page names: blanks become "_".
 std::string KeywordFilePart(std::string_view keyword);
+// The text as one value of a web address's query or path: letters, digits and "-._~" stay,
+// blanks become "+", every other byte is written as %XX, so it cannot add parts of its own.
+std::string PercentEncode(std::string_view text);
 
 }  // namespace ch::text

@@ -120,7 +120,8 @@ class Harvest {
         poll.start(kPollIntervalMs);
         sample.start(kSampleIntervalMs);
 
-        SignalPipe stopSignals({SIGINT, SIGTERM},
+        // A closed terminal (SIGHUP) stops the run as Ctrl-C does, so the work is saved.
+        SignalPipe stopSignals({SIGINT, SIGTERM, SIGHUP},
                                [this, &view](int count) { OnStopSignal(count, view); });
 
         // The Start steps of the search window; the engine then runs at once instead of on the

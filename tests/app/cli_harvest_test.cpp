@@ -62,7 +62,7 @@ TEST_F(CliHarvestTest, CtrlCOrALostNetworkEndsARunAndTheNextContinuesFromTheList
     for (const auto& [status, message] :
          {std::pair{4, "You have pressed stop button !"}, {3, "You are not on the internet !"}}) {
         auto cli = StartedHarvest();
-        if (status == 4) cli->Signal(SIGINT);
+        if (status == 4) cli->Signal(SIGHUP);  // the terminal closed: as Ctrl-C
         if (status == 3) std::ofstream(networkFlag).put('\n');
         EXPECT_EQ(cli->WaitForExit(), status) << cli->Output() << cli->Errors();
         EXPECT_NE(cli->Output().find(message), std::string::npos);

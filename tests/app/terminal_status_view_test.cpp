@@ -23,8 +23,8 @@ TEST(StatusBlock, NoLineIsWiderThanTheTerminal) {
 TEST(TerminalStatusView, PlainOutputHasOneLinePerStatusDownloadStartAndEnd) {
     std::ostringstream out;
     TerminalStatusView view(out, false, [] { return 80; });
-    view.ShowStatus("Parsing ...");
-    view.ShowStatus("Parsing ...");  // the same text again is not news
+    view.ShowStatus("Parsing \x1b]2;evil\a...");  // control bytes from the web are not passed on
+    view.ShowStatus("Parsing \x1b]2;evil\a...");  // the same text again is not news
     view.ShowLinkCount(7);
     view.ShowVideoCount(3);
     view.ShowSlotStarted(1, "http://s.test/v/a.avi");
@@ -38,7 +38,7 @@ TEST(TerminalStatusView, PlainOutputHasOneLinePerStatusDownloadStartAndEnd) {
     view.ShowRunEnded("Done.");
     view.Finish();
     EXPECT_EQ(out.str(),
-              "Parsing ...\n"
+              "Parsing ?]2;evil?...\n"
               "Download 2 started: http://s.test/v/a.avi\n"
               "Download 2 ended at 100.00%: http://s.test/v/a.avi\n"
               "Download 1 started: http://s.test/b.avi\n"
@@ -55,7 +55,7 @@ TEST(TerminalStatusView, TerminalOutputRedrawsInPlaceOnlyWhenChanged) {
     TerminalStatusView view(out, true, [] { return 60; });
     // What each step draws, the stream emptied before it.
     const auto drawn = [&out] { return std::exchange(out, std::ostringstream()).str(); };
-    view.ShowStatus("Parsing ...");
+    view.ShowStatus("Parsing \x1b[2J...");
     view.Refresh();
     const std::string first = drawn();
     EXPECT_EQ(first.find("\x1b["), std::string::npos) << "nothing to erase yet";

@@ -1,8 +1,21 @@
 #include "ui/terminal/terminal_status_view.h"
 
+#include <algorithm>
+
 #include "engine/status_texts.h"
 
 namespace ch {
+
+namespace {
+
+// Text from the web must not steer the terminal (escape sequences, bells, carriage returns).
+std::string WithoutControls(std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](unsigned char c) { return c < 0x20 || c == 0x7f; }, '?');
+    return text;
+}
+
+}  // namespace
 
 TerminalStatusView::TerminalStatusView(std::ostream& out, bool interactive,
                                        std::function<int()> width)
@@ -85,7 +98,7 @@ void TerminalStatusView::Finish() {
 }
 
 void TerminalStatusView::Line(const std::string& text) {
-    out_ << text << '\n';
+    out_ << WithoutControls(text) << '\n';
     out_.flush();
 }
 
@@ -98,7 +111,7 @@ void TerminalStatusView::EraseBlock() {
 void TerminalStatusView::DrawBlock() {
     // One column spare, so that no line wraps and the cursor-up count stays true.
     const auto lines = RenderStatusBlock(snapshot_, width_() - 1);
-    for (const auto& line : lines) out_ << line << '\n';
+    for (const auto& line : lines) out_ << WithoutControls(line) << '\n';
     out_.flush();
     drawnLines_ = static_cast<int>(lines.size());
     dirty_ = false;
