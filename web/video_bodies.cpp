@@ -1,5 +1,8 @@
 #include "web/video_bodies.h"
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "web/download_name.h"
@@ -14,6 +17,14 @@ namespace {
 void RemoveQuietly(const fs::path& file) {
     std::error_code ignored;
     fs::remove(file, ignored);
+}
+
+bool SameBytes(const fs::path& first, const fs::path& second) {
+    std::error_code error;
+    if (fs::file_size(first, error) != fs::file_size(second, error) || error) return false;
+    std::ifstream a(first, std::ios::binary), b(second, std::ios::binary);
+    return std::equal(std::istreambuf_iterator<char>(a), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(b));
 }
 
 std::string ReadName(const std::string& address) {
@@ -87,7 +98,14 @@ VideoBodies::Saved VideoBodies::Save(const std::string& address) {
     const std::optional<std::string> fileName = VideoFileName(address);
     if (folder && fileName) {
         fs::create_directory(*folder, error);
-        if (!error) fs::rename(*body, *folder / *fileName, error);
+        fs::path target = *folder / *fileName;
+        // A video saved from another address under that name is never replaced; the same video
+        // fetched again (a run killed before its lists were written) is.
+        if (!error && fs::is_regular_file(fs::symlink_status(target, error)) &&
+            !SameBytes(*body, target))
+            target = *folder / DistinctVideoFileName(*fileName, address);
+        error.clear();
+        fs::rename(*body, target, error);
         if (!error) return Saved::Yes;
     }
     RemoveQuietly(*body);

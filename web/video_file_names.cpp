@@ -54,6 +54,14 @@ std::optional<std::string> VideoFileName(const std::string& address) {
     return SafeFileName(address);
 }
 
+std::string DistinctVideoFileName(const std::string& fileName, const std::string& address) {
+    const size_t dot = fileName.rfind('.');
+    const size_t cut = dot == std::string::npos || dot == 0 ? fileName.size() : dot;
+    std::string distinct = fileName.substr(0, cut);
+    distinct.append(1, '~').append(HashText(address).substr(0, 8)).append(fileName.substr(cut));
+    return Shorten(distinct);
+}
+
 std::optional<std::string> KeywordFolderName(const std::string& keyword) {
     return SafeFileName(text::KeywordFilePart(keyword));
 }

@@ -17,6 +17,10 @@ std::optional<std::string> SafeFileName(const std::string& text);
 // The file name of a saved video, from its address.
 std::optional<std::string> VideoFileName(const std::string& address);
 
+// The name a video gets when another file already has its name (two addresses can map to one
+// name): a short hash of its address before the extension.
+std::string DistinctVideoFileName(const std::string& fileName, const std::string& address);
+
 // The name of a keyword's download folder: blanks become "_", then as SafeFileName.
 std::optional<std::string> KeywordFolderName(const std::string& keyword);
 

@@ -115,7 +115,8 @@ class ScriptedWeb : public FakeDownloadService {
                 CompletePage(read.name, Html(read.url));
             } else {
                 finished.push_back(read.url);
-                CompleteFile(read.name, std::string(static_cast<size_t>(bytes), 'v'));
+                CompleteFile(read.name, (read.url + std::string(static_cast<size_t>(bytes), 'v'))
+                                            .substr(0, static_cast<size_t>(bytes)));
             }
         }
     }
