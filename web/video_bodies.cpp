@@ -1,6 +1,8 @@
 #include "web/video_bodies.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -17,6 +19,22 @@ namespace {
 void RemoveQuietly(const fs::path& file) {
     std::error_code ignored;
     fs::remove(file, ignored);
+}
+
+// A new body file of this process's own. The leading dot keeps unfinished bodies apart from
+// saved videos, whose names start with their scheme. Created exclusively ("x"): a name another
+// process (or an earlier run) holds, or a link planted there, is passed over, never reused.
+std::optional<fs::path> CreateBodyFile(const fs::path& folder, std::uint64_t& next) {
+    constexpr int kAttempts = 10'000;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const fs::path file = folder / (".download-" + std::to_string(next++) + ".part");
+        if (std::FILE* created = std::fopen(file.c_str(), "wbx")) {
+            std::fclose(created);
+            return file;
+        }
+        if (errno != EEXIST) return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 bool SameBytes(const fs::path& first, const fs::path& second) {
@@ -53,14 +71,10 @@ bool VideoBodies::Start(const std::string& address) {
     std::error_code error;
     fs::create_directory(*folder, error);
     if (error || !fs::is_directory(*folder, error)) return false;
-    // The leading dot keeps unfinished bodies apart from saved videos, whose names start with
-    // their scheme.
-    const fs::path file = *folder / (".download-" + std::to_string(nextBodyNumber_++) + ".part");
-    // The service writes through this path: whatever an earlier run left under the name goes
-    // first, so that a planted link cannot lead the body out of the folder.
-    RemoveQuietly(file);
-    bodies_.push_back({address, file});
-    if (service_.StartRead(address, ReadName(address), file)) return true;
+    const std::optional<fs::path> file = CreateBodyFile(*folder, nextBodyNumber_);
+    if (!file) return false;
+    bodies_.push_back({address, *file});
+    if (service_.StartRead(address, ReadName(address), *file)) return true;
     Discard(address);
     return false;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -109,6 +110,17 @@ TEST(VideoSlots, AStartThatCannotBeMadeFreesTheSlotAndWritesNothing) {
         EXPECT_EQ(f.state.VideoDownloadsActive() + f.state.VideosQueued(), 0);
         EXPECT_TRUE(f.FilesWritten().empty());
     }
+}
+
+// Two harvests sharing a download folder: each writes only body files it created itself.
+TEST(VideoSlots, BodyFilesOfAnotherProcessAreNeitherTakenNorRemoved) {
+    ControlFixture f;
+    fs::create_directories(f.KeywordFolder());
+    std::ofstream(f.KeywordFolder() / ".download-0.part") << "the other harvest's bytes";
+    f.StartVideo(0, kAddress);
+    EXPECT_EQ(f.BodyFileOf(kName).filename(), ".download-1.part");
+    f.control.CancelResDownload();
+    EXPECT_EQ(f.FilesWritten(), Names{"funny_clips/.download-0.part"});
 }
 
 // A stopped run puts exactly the videos it cancelled or did not start back at the head of the

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fstream>
+
 #include "scratch_folder.h"
 #include "settings/settings_store.h"
 
@@ -26,6 +28,7 @@ TEST_F(IniRegistryTest, EveryWriteReplacesTheFileWholeAndAnyValueSurvivesAReopen
     IniRegistry registry(file);
     struct stat before = {}, after = {};
     ASSERT_TRUE(registry.SetValue(kKey, "ProjectNum", "1") && stat(file.c_str(), &before) == 0);
+    std::ifstream held(file);  // keeps the old inode from being reused by a later file
     for (int i = 0; i < 5; ++i)
         ASSERT_TRUE(registry.SetValue(kKey, "Project" + std::to_string(i), texts[i]));
     // A new inode: the new text was written elsewhere and renamed over the old file.
