@@ -79,7 +79,8 @@ ListFileRead ReadListFile(const std::filesystem::path& path) {
         std::string_view line(bytes->data() + position, end - position);
         position = end + 1;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.empty()) break;  // an empty line ends the list
+        // A stray empty line (an editor, a CR LF too many) must not hide the entries after it.
+        if (line.empty()) continue;
         const std::string text = UnscrambleLine(kListKey, line);
         if (text.empty()) continue;
         const size_t blank = text.find(' ');

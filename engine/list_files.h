@@ -33,8 +33,8 @@ std::filesystem::path KeywordListPath(const std::filesystem::path& programFolder
 // letter case (the exact name preferred), otherwise "denied.txt".
 std::filesystem::path DeniedListPath(const std::filesystem::path& programFolder);
 
-// Reads entries up to the first empty line or the end of the file; lines that unscramble to
-// nothing are skipped; an entry is the text after the line's first blank (its number).
+// Reads the entries of every line; empty lines and lines that unscramble to nothing are skipped;
+// an entry is the text after the line's first blank (its number).
 ListFileRead ReadListFile(const std::filesystem::path& path);
 
 // Replaces the file atomically with the entries, numbered from firstNumber, lines ended by CR LF.

@@ -8,26 +8,22 @@
 namespace ch {
 namespace {
 
-void TakeQueryFromFile(EngineSession& session, std::vector<std::string> entries) {
-    RunState& state = session.State;
+QueriesLeft TakeQueryFromFile(RunState& state, std::vector<std::string> entries) {
     if (entries.size() > kQueryPlanSize) entries.resize(kQueryPlanSize);
     state.QueryPlan = std::move(entries);
     state.QueryCount = static_cast<int>(state.QueryPlan.size());
-    if (state.QueryCount > 0) {
-        state.PageBatch = {state.QueryPlan[0]};
-        session.WriteList(ListSuffix::Queries,
-                          {state.QueryPlan.begin() + 1, state.QueryPlan.end()});
-    }
     state.KeywordFilter = false;
+    if (state.QueryCount == 0) return std::nullopt;
+    state.PageBatch = {state.QueryPlan[0]};
+    return std::vector<std::string>(state.QueryPlan.begin() + 1, state.QueryPlan.end());
 }
 
-void StartNewPlan(EngineSession& session) {
+QueriesLeft StartNewPlan(EngineSession& session) {
     RunState& state = session.State;
     if (!IsDefaultKeyword(state.CurrentKeyword)) {
-        session.WriteList(ListSuffix::Queries, {});
         state.PageBatch = {state.CurrentKeyword};
         state.KeywordFilter = true;
-        return;
+        return std::vector<std::string>{};
     }
     const auto& predefined = PredefinedQueryPlan();
     state.QueryPlan.assign(predefined.begin(), predefined.end());
@@ -40,14 +36,14 @@ void StartNewPlan(EngineSession& session) {
     std::vector<std::string> remaining;
     for (int i = 1; i < state.QueryCount; ++i)
         remaining.push_back(TextAfterFirstBlank(state.QueryPlan[static_cast<size_t>(i)]));
-    session.WriteList(ListSuffix::Queries, remaining);
     state.PageBatch = {TextAfterFirstBlank(state.QueryPlan[0])};
     state.KeywordFilter = false;
+    return remaining;
 }
 
 }  // namespace
 
-void RunQueryStep(EngineSession& session) {
+QueriesLeft RunQueryStep(EngineSession& session) {
     RunState& state = session.State;
     state.PageBatch.clear();
     state.PageBatchNext = 0;
@@ -55,15 +51,14 @@ void RunQueryStep(EngineSession& session) {
     state.QueryCount = 0;
     const auto path = session.ListPath(ListSuffix::Queries);
     ListFileRead read = ReadListFile(path);
-    if (read.State == ListFileState::Missing) {
-        StartNewPlan(session);
-    } else if (!IsDefaultKeyword(state.CurrentKeyword)) {
+    if (read.State == ListFileState::Missing) return StartNewPlan(session);
+    if (!IsDefaultKeyword(state.CurrentKeyword)) {
         state.KeywordFilter = true;
-    } else if (read.State == ListFileState::Unreadable) {
-        throw RunFailure("cannot read list file " + path.string());
-    } else {
-        TakeQueryFromFile(session, std::move(read.Entries));
+        return std::nullopt;
     }
+    if (read.State == ListFileState::Unreadable)
+        throw RunFailure("cannot read list file " + path.string());
+    return TakeQueryFromFile(state, std::move(read.Entries));
 }
 
 }  // namespace ch

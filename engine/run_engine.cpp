@@ -130,8 +130,12 @@ RunOutcome RunEngine(RunState& state, EnginePorts& ports) {
     try {
         BeginRun(state);
         FetchSeedPages(session);
-        RunQueryStep(session);
+        const QueriesLeft queriesLeft = RunQueryStep(session);
         if (state.PageBatchCount() >= 1) RunSearchStep(session);
+        // The query counts as asked only together with what it found: a search that was
+        // interrupted leaves it to be asked again.
+        if (queriesLeft && !state.StopRequested)
+            session.WriteList(ListSuffix::Queries, *queriesLeft);
         session.Status("All predefined parameters have been processed ");
         LoadPendingWork(session);
         StartCrawl(session);

@@ -38,9 +38,9 @@ TEST(ListFileReading, EntriesAreTheTextAfterTheNumberUpToAnEmptyLine) {
          Line("1 http://one/") + Line("2 two words") + Line("nonumber") +
              ScrambleLine(kListKey, "4 last"),
          {"http://one/", "two words", "nonumber", "last"}},
-        {"a line of nothing skipped, an empty line ends",
+        {"a line of nothing and an empty line skipped, the entries after them kept",
          Line("1 a") + "\t\x01\r\n" + Line("2 b") + "\r\n" + Line("3 c"),
-         {"a", "b"}},
+         {"a", "b", "c"}},
         {"LF line ends",
          ScrambleLine(kListKey, "1 a") + "\n" + ScrambleLine(kListKey, "2 b"),
          {"a", "b"}},

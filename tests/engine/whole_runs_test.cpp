@@ -125,6 +125,7 @@ class ScriptedRun {
             urls.push_back(w[i++]);
         for (const std::string& url : urls) {
             ScriptedPage& page = s_.web.pages[url];
+            page.Hangs = false;  // each line says again whether it hangs
             Strings* links = nullptr;
             for (size_t k = i; k < w.size(); ++k) {
                 if (w[k] == "hangs")
