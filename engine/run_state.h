@@ -31,7 +31,7 @@ struct RunState {
     bool NetworkLost = false;
     bool EngineRunning = false;
 
-    // Settings mirrors.
+    // Settings mirrors. DownloadFolder as stored: use DownloadFolderPath().
     std::string DownloadFolder;
     std::vector<std::string> Projects;
     int ProjectCount = 0;
@@ -94,6 +94,13 @@ struct RunState {
     int DeniedHostCount() const { return DeniedHosts.Count(); }
 
     StallSnapshotValues StallSnapshot;
+
+    // The download folder; a relative one lies in the program folder, wherever the program was
+    // started from.
+    std::filesystem::path DownloadFolderPath() const {
+        return DownloadFolder.empty() ? std::filesystem::path()
+                                      : (ProgramFolder / DownloadFolder).lexically_normal();
+    }
 
     // True from the moment a run has loaded its pending site and video lists until its end
     // sequence has written them back: only then do SiteLinks and VideoLinks hold unfinished work

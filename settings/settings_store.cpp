@@ -27,7 +27,7 @@ std::optional<int> ParseProjectNum(std::string_view text) {
 }
 
 // Makes sure the folder exists, creating its last level when needed.
-bool EnsureFolder(const std::string& folder) {
+bool EnsureFolder(const std::filesystem::path& folder) {
     std::error_code error;
     if (std::filesystem::is_directory(folder, error)) return true;
     std::filesystem::create_directory(folder, error);
@@ -60,7 +60,7 @@ bool SettingsStored(Registry& registry) {
 
 SettingsStatus InitialiseSettings(RunState& state, Registry& registry) {
     state.DownloadFolder = (state.ProgramFolder / "videos").string();
-    if (!EnsureFolder(state.DownloadFolder)) return SettingsStatus::DownloadFolderNotCreated;
+    if (!EnsureFolder(state.DownloadFolderPath())) return SettingsStatus::DownloadFolderNotCreated;
     WriteSetting(registry, kSettingsKeyPath, kDownloadFolderValue, state.DownloadFolder);
     WriteSetting(registry, kSettingsKeyPath, kProjectNumValue, "1");
     WriteSetting(registry, kSettingsKeyPath, ProjectValueName(1), kDefaultKeyword);
@@ -71,7 +71,7 @@ SettingsStatus InitialiseSettings(RunState& state, Registry& registry) {
 
 SettingsStatus LoadSettings(RunState& state, Registry& registry) {
     state.DownloadFolder = ReadSetting(registry, kSettingsKeyPath, kDownloadFolderValue);
-    if (!EnsureFolder(state.DownloadFolder)) return SettingsStatus::DownloadFolderNotCreated;
+    if (!EnsureFolder(state.DownloadFolderPath())) return SettingsStatus::DownloadFolderNotCreated;
 
     // A missing ProjectNum (the key was cut short while being rewritten) is not a corrupt number:
     // the projects that were stored are still read. A stored count never reaches past the stored

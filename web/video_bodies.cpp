@@ -62,7 +62,7 @@ std::optional<fs::path> VideoBodies::KeywordFolder() const {
     if (state_.DownloadFolder.empty()) return std::nullopt;
     const std::optional<std::string> name = KeywordFolderName(state_.CurrentKeyword);
     if (!name) return std::nullopt;
-    return fs::path(state_.DownloadFolder) / *name;
+    return state_.DownloadFolderPath() / *name;
 }
 
 bool VideoBodies::Start(const std::string& address) {

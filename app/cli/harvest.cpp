@@ -94,7 +94,8 @@ class Harvest {
                  (aboutDownloads ? state_.DownloadFolder : folder) + ")");
             return false;
         }
-        if (const std::string why = WritableFolderError(state_.DownloadFolder); !why.empty()) {
+        if (const std::string why = WritableFolderError(state_.DownloadFolderPath());
+            !why.empty()) {
             Fail("cannot write in the download folder " + state_.DownloadFolder + ": " + why);
             return false;
         }

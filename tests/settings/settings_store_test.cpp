@@ -66,6 +66,14 @@ TEST_F(SettingsStore, ProjectNumDecidesHowManyProjectsLoad) {
               (std::vector{0, 2, 3, 3, -1, -1, -1}));
 }
 
+// A relative download folder lies in the program folder, not where the program was started.
+TEST_F(SettingsStore, ARelativeDownloadFolderIsInTheProgramFolder) {
+    registry.keys[kKey] = {{kDownloadFolderValue, "clips"}, {kProjectNumValue, "0"}};
+    ASSERT_EQ(LoadSettings(state, registry), SettingsStatus::Ok);
+    EXPECT_TRUE(folder.Has("clips"));
+    EXPECT_EQ(state.DownloadFolderPath(), folder.Path() / "clips");
+}
+
 TEST_F(SettingsStore, DownloadFolderThatCannotBeCreatedIsAStartUpFailure) {
     folder.Write("videos", "a file where the folder should be");
     EXPECT_EQ(StartSettings(state, registry), SettingsStatus::DownloadFolderNotCreated);

@@ -40,7 +40,7 @@ constexpr std::array<PanelDesign, frmResource::kPanelCount> kPanels{{
 constexpr int kClientWidth = 7965;
 constexpr int kClientHeight = 945;
 
-bool FolderExists(const std::string& folder) {
+bool FolderExists(const std::filesystem::path& folder) {
     std::error_code error;
     return std::filesystem::is_directory(folder, error);
 }
@@ -172,7 +172,7 @@ void frmResource::closeEvent(QCloseEvent* event) {
 }
 
 void frmResource::Form_Load() {
-    const bool folderExists = FolderExists(state_.DownloadFolder);
+    const bool folderExists = FolderExists(state_.DownloadFolderPath());
     if (!folderExists) state_.DownloadFolder = state_.ProgramFolder.string();
     // A run in progress always shows "&Stop", even when its download folder has gone, so that
     // the button can only stop it and never start a second run.
