@@ -75,6 +75,15 @@ class Harvest {
             Fail(why);
             return false;
         }
+        for (const auto& file : {IniRegistry::FileIn(state_.ProgramFolder),
+                                 state_.ProgramFolder / kInstanceLockFile}) {
+            std::error_code error;
+            if (std::filesystem::is_symlink(file, error)) {
+                Fail(file.string() +
+                     " is a symbolic link: ClipHarvester writes no file through one");
+                return false;
+            }
+        }
         switch (lock_.Acquire(state_.ProgramFolder)) {
             case SingleInstanceLock::Result::Acquired:
                 break;

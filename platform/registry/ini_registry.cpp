@@ -37,7 +37,7 @@ std::string Loaded(const QVariant& value) {
 }  // namespace
 
 IniRegistry::IniRegistry(const std::filesystem::path& file)
-    : settings_(QString::fromStdString(file.string()), QSettings::IniFormat) {
+    : file_(file), settings_(QString::fromStdString(file.string()), QSettings::IniFormat) {
     settings_.setAtomicSyncRequired(true);
 }
 
@@ -58,7 +58,7 @@ bool IniRegistry::KeyExists(const std::string& keyPath) {
 
 bool IniRegistry::SetValue(const std::string& keyPath, const std::string& valueName,
                            const std::string& text) {
-    if (!ValidValueName(valueName) || GroupOf(keyPath).isEmpty()) return false;
+    if (!ValidValueName(valueName) || GroupOf(keyPath).isEmpty() || Linked()) return false;
     settings_.setValue(GroupOf(keyPath) + QLatin1Char('/') + QString::fromStdString(valueName),
                        Stored(text));
     return Commit();
@@ -73,7 +73,7 @@ std::optional<std::string> IniRegistry::GetValue(const std::string& keyPath,
 }
 
 bool IniRegistry::DeleteKey(const std::string& keyPath) {
-    if (!KeyExists(keyPath)) return false;
+    if (!KeyExists(keyPath) || Linked()) return false;
     const QString group = GroupOf(keyPath);
     settings_.beginGroup(group);
     const bool hasSubkeys = !settings_.childGroups().isEmpty();
@@ -81,6 +81,11 @@ bool IniRegistry::DeleteKey(const std::string& keyPath) {
     if (hasSubkeys) return false;
     settings_.remove(group);
     return Commit();
+}
+
+bool IniRegistry::Linked() const {
+    std::error_code error;
+    return std::filesystem::is_symlink(file_, error);
 }
 
 bool IniRegistry::Commit() {

@@ -27,8 +27,12 @@ class IniRegistry : public Registry {
     bool DeleteKey(const std::string& keyPath) override;
 
   private:
+    // A settings file that is a symbolic link is never written: Qt would replace the link's
+    // target, wherever it is.
+    bool Linked() const;
     bool Commit();
 
+    std::filesystem::path file_;
     QSettings settings_;
 };
 

@@ -15,7 +15,8 @@ SingleInstanceLock::~SingleInstanceLock() {
 SingleInstanceLock::Result SingleInstanceLock::Acquire(const std::filesystem::path& programFolder) {
     if (fd_ >= 0) return Result::Acquired;
     const auto file = programFolder / kInstanceLockFile;
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // A link planted at the lock's name must not create or open a file elsewhere.
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) return Result::Failed;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;

@@ -118,6 +118,12 @@ TEST_F(CliHarvestTest, WhatCannotRunIsRefusedAndLeftAlone) {
     ASSERT_EQ(other.Acquire(folder), SingleInstanceLock::Result::Acquired);
     refused({}, 1, "another ClipHarvester is using the program folder");
     EXPECT_FALSE(fs::exists(folder / "registry.ini"));
+
+    // A link planted at the settings file must not lead a write out of the folder.
+    freshFolder();
+    fs::create_symlink(scratch.Path() / "file", folder / "registry.ini");
+    refused({}, 1, "is a symbolic link");
+    EXPECT_EQ(scratch.Read("file"), "keep");
 }
 
 }  // namespace

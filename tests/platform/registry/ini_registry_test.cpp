@@ -58,6 +58,11 @@ TEST_F(IniRegistryTest, DeleteTakesALeafKeyWithItsValuesAndNamesCannotReachOther
     IniRegistry reopened(file);
     EXPECT_EQ(reopened.GetValue(kKey, "ProjectNum"), std::nullopt);
     EXPECT_EQ(reopened.GetValue(kParent + "\\Other", "Kept"), "yes");
+    fs::rename(file, folder.Path() / "elsewhere.ini");  // a link planted at the settings file
+    fs::create_symlink(folder.Path() / "elsewhere.ini", file);
+    EXPECT_FALSE(IniRegistry(file).SetValue(kKey, "ProjectNum", "3"));
+    EXPECT_EQ(IniRegistry(folder.Path() / "elsewhere.ini").GetValue(kParent + "\\Other", "Kept"),
+              "yes");
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ TEST(LinuxNetworkStatus, OnlyADefaultRouteThroughAWorkingInterfaceIsAlive) {
 
 TEST(SingleInstanceLock, OneHolderPerFolderUntilItLetsGo) {
     using Result = SingleInstanceLock::Result;
-    testing::ScratchFolder folder, other;
+    testing::ScratchFolder folder, other, linked;
     auto first = std::make_unique<SingleInstanceLock>();
     ASSERT_EQ(first->Acquire(folder.Path()), Result::Acquired);
     SingleInstanceLock second, elsewhere, missing;
@@ -113,6 +113,9 @@ TEST(SingleInstanceLock, OneHolderPerFolderUntilItLetsGo) {
     first.reset();
     EXPECT_EQ(second.Acquire(folder.Path()), Result::Acquired);
     EXPECT_EQ(missing.Acquire(folder.Path() / "gone"), Result::Failed);
+    std::filesystem::create_symlink(linked.Path() / "planted", linked.Path() / kInstanceLockFile);
+    EXPECT_EQ(SingleInstanceLock().Acquire(linked.Path()), Result::Failed) << "a planted link";
+    EXPECT_FALSE(std::filesystem::exists(linked.Path() / "planted"));
 }
 
 TEST(SignalPipe, EachSignalReachesTheEventLoopCountedInsteadOfEndingTheProcess) {
