@@ -28,7 +28,7 @@ void VideoSlotControl::Progress(const std::string& address, std::int64_t bytesRe
                 address);
             slots.Touch(slot, now);
         } else if (Stalled(slot, now)) {
-            CancelInSlot(slot);
+            CancelStalled(slot);
         }
     }
 }
@@ -50,7 +50,7 @@ void VideoSlotControl::Complete(const std::string& address) {
 void VideoSlotControl::CheckStalled() {
     const double now = clock_.MonotonicSeconds();
     for (int slot = 0; slot < kSlotCount; ++slot)
-        if (!web_.State.Slots.IsFree(slot) && Stalled(slot, now)) CancelInSlot(slot);
+        if (!web_.State.Slots.IsFree(slot) && Stalled(slot, now)) CancelStalled(slot);
 }
 
 std::vector<std::string> VideoSlotControl::CancelAll() {
@@ -81,6 +81,12 @@ void VideoSlotControl::CancelInSlot(int slot) {
     const std::string address = web_.State.Slots.Address(slot);
     bodies_.Cancel(address);
     End(address);
+}
+
+void VideoSlotControl::CancelStalled(int slot) {
+    const std::string address = web_.State.Slots.Address(slot);
+    CancelInSlot(slot);
+    if (++stalls_[address] < kStallAttempts) web_.State.VideoLinks.Load(address);
 }
 
 bool VideoSlotControl::Stalled(int slot, double now) const {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/ports.h"
@@ -18,6 +19,7 @@ class VideoSlotControl {
     static constexpr std::int64_t kMinVideoBytes = VideoBodies::kMinVideoBytes;
     static constexpr std::int64_t kMaxVideoBytes = 50'000'000;
     static constexpr double kStallSeconds = 60.0;
+    static constexpr int kStallAttempts = 3;
 
     VideoSlotControl(WebContext& web, DownloadService& service, Clock& clock)
         : web_(web), clock_(clock), bodies_(web.State, service) {}
@@ -40,12 +42,15 @@ class VideoSlotControl {
     void FreeSlot(int slot);
     void End(const std::string& address);
     void CancelInSlot(int slot);
+    // A download silent for too long is cancelled and tried again later, up to kStallAttempts.
+    void CancelStalled(int slot);
     bool Stalled(int slot, double now) const;
 
     WebContext& web_;
     Clock& clock_;
     VideoBodies bodies_;
     RejectedHostTally rejectedHosts_;
+    std::unordered_map<std::string, int> stalls_;
 };
 
 }  // namespace ch

@@ -13,6 +13,7 @@
 #include "app/cli/cli_network_watch.h"
 #include "app/cli/flag_file_network_status.h"
 #include "app/cli/program_folder.h"
+#include "engine/pause_aware_clock.h"
 #include "engine/product.h"
 #include "engine/run_engine.h"
 #include "engine/text.h"
@@ -112,7 +113,8 @@ class Harvest {
     }
 
     ExitStatus Search() {
-        SystemClock clock;
+        SystemClock systemClock;
+        PauseAwareClock clock(systemClock);
         QtEventPump pump;
         QtDownloadService service;
         TerminalStatusView view(output_.Out, output_.Interactive, output_.Width);

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "engine/pause_aware_clock.h"
 #include "platform/net/qt_download_service.h"
 #include "platform/net/qt_event_pump.h"
 #include "platform/net/system_clock.h"
@@ -69,7 +70,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    ch::SystemClock clock;
+    ch::SystemClock systemClock;
+    ch::PauseAwareClock clock(systemClock);
     ch::QtEventPump pump;
     ch::QtDownloadService downloads;
     ch::LinuxInterfaceTable interfaces;

@@ -7,6 +7,7 @@
 
 #include "engine/line_scrambler.h"
 #include "engine/list_files.h"
+#include "engine/pause_aware_clock.h"
 #include "engine/query_plan.h"
 #include "engine/run_engine.h"
 #include "engine/search_preparation.h"
@@ -91,10 +92,11 @@ struct EngineScenario {
     RecordingView view;
     RecordingMessages messages;
     FakeWatch watch;
+    PauseAwareClock runClock{clock};  // as the programs run the engine
     ScriptedWeb web{state, clock};
-    ocxParseWeb realControl{state, web, view, clock, pump};
+    ocxParseWeb realControl{state, web, view, runClock, pump};
     CountingControl control{realControl, clock};
-    EnginePorts ports{control, pump, view, messages, clock, watch};
+    EnginePorts ports{control, pump, view, messages, runClock, watch};
 };
 
 }  // namespace ch::testing

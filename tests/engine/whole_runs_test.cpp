@@ -173,6 +173,7 @@ class ScriptedRun {
             if (action == "stop") s_.state.StopRequested = true;
             if (action == "netloss") s_.state.StopRequested = s_.state.NetworkLost = true;
             if (action == "deny") s_.state.DeniedHosts.Append(trigger.actions[++i]);
+            if (action == "pause") s_.clock.now += std::stod(trigger.actions[++i]);
             if (action == "exit") {
                 // As the program leaves during a run: the work saved, then the process gone.
                 EXPECT_TRUE(SaveUnfinishedWork(s_.state));
