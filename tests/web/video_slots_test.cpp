@@ -61,7 +61,8 @@ TEST(VideoSlots, SlotsSilentForMoreThan60SecondsTimeOut) {
             EXPECT_EQ(f.state.Slots.IsFree(0), activeStalled);
             EXPECT_EQ(f.service.IsRunning(quiet), !quietStalled);
             EXPECT_EQ(fs::exists(quietBody), !quietStalled);
-            EXPECT_EQ(f.state.VideosQueued(), 2 - quietStalled - activeStalled);
+            EXPECT_EQ(f.state.VideosQueued(), 2) << "a stalled video waits for a later attempt";
+            EXPECT_EQ(f.state.VideoLinks.Waiting().size(), size_t(quietStalled + activeStalled));
         }
     }
 }
