@@ -44,6 +44,8 @@ class CrawlLoop {
         state_.CrawlLevel = 0;
         state_.VideosFound = 0;
         state_.ExpandBlock = 0;
+        state_.SiteVideoLinks = 0;
+        state_.SiteLinksLeftOut = 0;
     }
 
     void ShowLinksTaken() {

@@ -76,6 +76,9 @@ struct RunState {
     int CrawlLevel = 0;
     int LevelEnd = 0;
     int ExpandBlock = 0;
+    // Video links the current site has added, and links it offered beyond the limit.
+    int SiteVideoLinks = 0;
+    int SiteLinksLeftOut = 0;
 
     // Video queue: entries before VideoLinkNext() are taken.
     VideoQueue VideoLinks;

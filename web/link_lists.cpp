@@ -16,6 +16,13 @@ size_t NextEmbeddedAddress(const std::string& address) {
     return std::min(plain, secure);
 }
 
+// A link past the site's limit is dropped; the first one is said once.
+void LeaveOut(WebContext& web) {
+    if (web.State.SiteLinksLeftOut++ == 0)
+        web.Report.Status("This site offers more than " + std::to_string(kMaxLinksPerSite) +
+                          " links: the rest are left out");
+}
+
 bool IsDroppedLink(const std::string& address) {
     return address.empty() || text::StartsWithNoCase(address, "ftp://");
 }
@@ -42,7 +49,11 @@ void AddVideoLink(WebContext& web, std::string address) {
     const std::string host = GetHostUrl(address);
     RunState& state = web.State;
     if (state.DeniedHosts.Contains(host)) return;
-    if (state.VideoLinks.Add(address)) ++state.VideosFound;
+    if (state.SiteVideoLinks >= kMaxLinksPerSite) return LeaveOut(web);
+    if (state.VideoLinks.Add(address)) {
+        ++state.VideosFound;
+        ++state.SiteVideoLinks;
+    }
     web.Report.VideoCount(state.VideosQueued());
 }
 
@@ -53,6 +64,7 @@ void AddExpandLink(WebContext& web, std::string address) {
     const std::string host = GetHostUrl(address);
     RunState& state = web.State;
     if (state.DeniedHosts.Contains(host)) return;
+    if (state.ExpandLinkCount() >= kMaxLinksPerSite) return LeaveOut(web);
     if (!state.ExpandLinks.Contains(address)) state.ExpandLinks.Append(address);
 }
 

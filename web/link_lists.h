@@ -14,6 +14,10 @@ std::string CutAtEmbeddedAddress(const std::string& address);
 // The same, but cut at the first embedded address only.
 std::string CutAtFirstEmbeddedAddress(const std::string& address);
 
+// What one site (its page and the pages below it) may add in a run, of video links and of page
+// links each: a hostile site must not fill the memory or the pending list.
+inline constexpr int kMaxLinksPerSite = 10'000;
+
 // Takes a video address into VideoLinks unless its site is denied or it is known already; counts
 // VideosFound and VideosQueued for a new one. ftp and empty addresses are dropped.
 void AddVideoLink(WebContext& web, std::string address);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "web/link_lists.h"
 #include "web/page_parser.h"
 #include "web/results_page_parser.h"
 #include "web_fixtures.h"
@@ -67,6 +68,18 @@ TEST(ParsePageHtml, SortsLinksAndEndsQuietlyOnPagesThatBreakTheRules) {
         EXPECT_EQ(f.state.VideoLinks.Items(), c.videos) << c.html;
         EXPECT_EQ(f.state.ExpandLinks.Items(), c.pages) << c.html;
     }
+}
+
+// A hostile site cannot fill the memory: beyond 10,000 video or page links, the rest are dropped.
+TEST(ParsePageHtml, OneSiteAddsAtMostTenThousandLinksOfEachKind) {
+    std::string html;
+    for (int i = 0; i <= kMaxLinksPerSite; ++i)
+        html +=
+            "<a href=v" + std::to_string(i) + ".avi>v</a><a href=p" + std::to_string(i) + ">p</a>";
+    WebFixture f;
+    ParsePageHtml(f.web, html, kPage);
+    EXPECT_EQ(f.state.VideoLinkCount() + f.state.ExpandLinkCount(), 2 * kMaxLinksPerSite);
+    EXPECT_EQ(f.state.SiteLinksLeftOut, 2);
 }
 
 TEST(ParsePageHtml, KeywordFilterKeepsOnlyVideosTiedToTheKeyword) {
