@@ -126,8 +126,8 @@ class CrawlLoop {
         if (state_.StopRequested) return CrawlEnd::Stopped;
         if (allSiteLinksStarted_ && state_.SitePagesPending() == 0 &&
             state_.ExpandPagesPending() == 0 && state_.VideoDownloadsActive() == 0 &&
-            !state_.VideoLinks.HasWaiting() && state_.SiteLinkNext == state_.SiteLinkCount() &&
-            state_.SiteLinkCount() != 0)
+            (!state_.VideoLinks.HasWaiting() || !state_.SaveFailure.empty()) &&
+            state_.SiteLinkNext == state_.SiteLinkCount() && state_.SiteLinkCount() != 0)
             return CrawlEnd::Completed;
         return std::nullopt;
     }

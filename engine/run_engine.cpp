@@ -70,7 +70,9 @@ void ShowMessage(EngineSession& session, const std::string& text) {
 
 RunEnd AnnounceEnd(EngineSession& session, CrawlEnd end) {
     if (end == CrawlEnd::Completed) {
-        ShowMessage(session, "Video search engine has downloaded all your favourite videos !");
+        // Videos that could not be saved are not "all downloaded": the end says what failed.
+        if (session.State.SaveFailure.empty())
+            ShowMessage(session, "Video search engine has downloaded all your favourite videos !");
         return RunEnd::Completed;
     }
     session.Status("Canceling...");
@@ -95,9 +97,10 @@ RunOutcome EndSequence(EngineSession& session, RunEnd end) {
     const std::string failure = WriteUnfinishedWork(state);
     state.WorkListsLoaded = false;
     session.Ports.Watch.SetAlarmEnabled(false);
-    if (!failure.empty()) {
-        RestoreWindow(session, FailureLine(failure));
-        return {RunEnd::Failed, failure};
+    const std::string why = failure.empty() ? state.SaveFailure : failure;
+    if (!why.empty()) {
+        RestoreWindow(session, FailureLine(why));
+        return {RunEnd::Failed, why};
     }
     RestoreWindow(session, "Video search engine ended at " + session.Ports.Time.TimeOfDayText());
     return {end, {}};

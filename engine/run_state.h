@@ -98,6 +98,10 @@ struct RunState {
 
     StallSnapshotValues StallSnapshot;
 
+    // Why videos cannot be saved in this run (a full disk, a read-only or vanished folder), or
+    // empty. While it is set no download starts, the videos stay pending, and the run ends failed.
+    std::string SaveFailure;
+
     // The download folder; a relative one lies in the program folder, wherever the program was
     // started from.
     std::filesystem::path DownloadFolderPath() const {

@@ -20,6 +20,7 @@ void PrepareSearch(RunState& state) {
     state.SearchListLines = 0;
     state.VideoLinks.Clear();
     state.ExpandPagesStarted = 0;
+    state.SaveFailure.clear();
 }
 
 }  // namespace ch

@@ -43,7 +43,7 @@ void StartDownload(EngineSession& session, int slot, int candidate) {
 
 bool ScheduleVideoDownload(EngineSession& session) {
     RunState& state = session.State;
-    if (state.StopRequested) return false;
+    if (state.StopRequested || !state.SaveFailure.empty()) return false;
     VideoQueue& videos = state.VideoLinks;
     std::string site;
     while (true) {

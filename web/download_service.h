@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace ch {
 
@@ -24,6 +25,10 @@ struct ReadBody {
     std::string Data;
     std::int64_t Size = 0;  // bytes received (for file reads, the size of the file)
 };
+
+// The status text of an Error that this machine caused, not the network: the body file could not
+// be written (disk full, read-only, folder gone). The reason follows after ": ".
+inline constexpr std::string_view kBodyNotWritten = "cannot write the body file";
 
 // The control's side of the service: notifications of every read.
 class ReadListener {

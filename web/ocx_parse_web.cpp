@@ -66,7 +66,10 @@ void ocxParseWeb::ReadProgress(const std::string& name, int status, const std::s
     ShowReadStatus(status, fetch->address);
     switch (status) {
         case ReadStatus::Error:
-            Failed(*fetch);
+            if (fetch->kind == FetchKind::Video && statusText.starts_with(kBodyNotWritten))
+                videos_.SaveFailed(fetch->address, statusText);
+            else
+                Failed(*fetch);
             break;
         case ReadStatus::Redirecting:
             AddExpandLink(web_, statusText);

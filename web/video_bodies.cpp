@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -66,13 +67,24 @@ std::optional<fs::path> VideoBodies::KeywordFolder() const {
 }
 
 bool VideoBodies::Start(const std::string& address) {
+    localFailure_.clear();
     const std::optional<fs::path> folder = KeywordFolder();
-    if (!folder) return false;
+    if (!folder) {
+        localFailure_ = "no folder can be made for the keyword " + state_.CurrentKeyword;
+        return false;
+    }
     std::error_code error;
     fs::create_directory(*folder, error);
-    if (error || !fs::is_directory(*folder, error)) return false;
+    if (error || !fs::is_directory(*folder, error)) {
+        localFailure_ = "cannot create the folder " + folder->string() + ": " +
+                        (error ? error.message() : "a file has its name");
+        return false;
+    }
     const std::optional<fs::path> file = CreateBodyFile(*folder, nextBodyNumber_);
-    if (!file) return false;
+    if (!file) {
+        localFailure_ = "cannot write in " + folder->string() + ": " + std::strerror(errno);
+        return false;
+    }
     bodies_.push_back({address, *file});
     if (service_.StartRead(address, ReadName(address), *file)) return true;
     Discard(address);
@@ -99,6 +111,7 @@ void VideoBodies::Discard(const std::string& address) {
 }
 
 VideoBodies::Saved VideoBodies::Save(const std::string& address) {
+    localFailure_.clear();
     const std::optional<fs::path> body = Take(address);
     if (!body) return Saved::Failed;
     std::error_code error;
@@ -122,6 +135,9 @@ VideoBodies::Saved VideoBodies::Save(const std::string& address) {
         fs::rename(*body, target, error);
         if (!error) return Saved::Yes;
     }
+    if (fileName)
+        localFailure_ = "cannot save the video " + address + ": " +
+                        (error ? error.message() : "no folder can be made for the keyword");
     RemoveQuietly(*body);
     return Saved::Failed;
 }

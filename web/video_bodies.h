@@ -27,11 +27,14 @@ class VideoBodies {
 
     // Starts the read of a video into a new body file; false when it could not start.
     bool Start(const std::string& address);
+    // Why the last start or save failed on this machine (not on the network), or empty.
+    const std::string& LocalFailure() const { return localFailure_; }
     // Cancels the read and removes its body file.
     void Cancel(const std::string& address);
     // Removes the body file of a read that has ended.
     void Discard(const std::string& address);
     // Moves a finished body to its video's name; a body of at most kMinVideoBytes is removed.
+    // Failed leaves the reason in LocalFailure().
     Saved Save(const std::string& address);
 
   private:
@@ -47,6 +50,7 @@ class VideoBodies {
     DownloadService& service_;
     std::vector<Body> bodies_;
     std::uint64_t nextBodyNumber_ = 0;
+    std::string localFailure_;
 };
 
 }  // namespace ch

@@ -4,7 +4,10 @@ namespace ch {
 
 bool VideoSlotControl::Begin(const std::string& address) {
     if (bodies_.Start(address)) return true;
-    End(address);
+    if (!bodies_.LocalFailure().empty())
+        SaveFailed(address, bodies_.LocalFailure());
+    else
+        End(address);
     return false;
 }
 
@@ -43,8 +46,26 @@ void VideoSlotControl::Complete(const std::string& address) {
     if (slot < 0) return;
     FreeSlot(slot);
     web_.Pump.Yield();
-    if (bodies_.Save(address) == VideoBodies::Saved::TooSmall) CountRejectedHost(address);
+    switch (bodies_.Save(address)) {
+        case VideoBodies::Saved::Failed:
+            // An address that can name no file is dropped; this machine's failures keep it.
+            if (!bodies_.LocalFailure().empty()) return SaveFailed(address, bodies_.LocalFailure());
+            break;
+        case VideoBodies::Saved::TooSmall:
+            CountRejectedHost(address);
+            break;
+        case VideoBodies::Saved::Yes:
+            break;
+    }
     web_.State.VideoLinks.Done();
+}
+
+void VideoSlotControl::SaveFailed(const std::string& address, const std::string& reason) {
+    bodies_.Discard(address);
+    if (const int slot = web_.State.Slots.Find(address); slot >= 0) FreeSlot(slot);
+    web_.State.VideoLinks.RequeueAtFront({address});
+    web_.State.SaveFailure = reason;
+    web_.Report.Status("Cannot save videos: " + reason);
 }
 
 void VideoSlotControl::CheckStalled() {

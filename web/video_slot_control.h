@@ -29,6 +29,9 @@ class VideoSlotControl {
     bool Begin(const std::string& address);
     void Progress(const std::string& address, std::int64_t bytesRead, std::int64_t bytesTotal);
     void Fail(const std::string& address);
+    // The video could not be written on this machine: it goes back to the head of the queue and
+    // no download starts for the rest of the run, which ends failed.
+    void SaveFailed(const std::string& address, const std::string& reason);
     void Complete(const std::string& address);
     void CheckStalled();
     // Cancels every running download; returns their addresses, lowest slot first.

@@ -4,7 +4,9 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace ch {
 
@@ -209,7 +211,7 @@ void QtDownloadService::OnData(std::uint64_t id) {
     if (read->file) {
         if (std::fwrite(data.constData(), 1, static_cast<std::size_t>(data.size()),
                         read->file.get()) != static_cast<std::size_t>(data.size())) {
-            Fail(id, "cannot write the body file");
+            Fail(id, std::string(kBodyNotWritten) + ": " + std::strerror(errno));
             return;
         }
     } else {
@@ -241,7 +243,7 @@ void QtDownloadService::OnFinished(std::uint64_t id) {
         failure = "body shorter than announced";
     }
     if (read->file && std::fclose(read->file.release()) != 0 && failure.empty())
-        failure = "cannot write the body file";
+        failure = std::string(kBodyNotWritten) + ": " + std::strerror(errno);
     if (!failure.empty()) {
         Fail(id, failure);
         return;

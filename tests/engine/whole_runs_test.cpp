@@ -93,6 +93,8 @@ class ScriptedRun {
             s_.web.refuseStarts = true;
         } else if (what == "list") {
             WriteListFile(ListPath(w[1]), {w.begin() + 2, w.end()});
+        } else if (what == "file") {
+            std::ofstream(s_.folder.Path() / w[1]) << "in the way";
         } else if (what == "block") {
             Block(ListPath(w[1]));
         } else if (what == "block-while-message") {

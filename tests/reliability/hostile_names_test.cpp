@@ -165,7 +165,7 @@ TEST_P(HostileNames, TheVideoLandsInItsKeywordFolderOrNowhere) {
     if (service.IsRunning(download)) service.CompleteFile(download, bytes);
 
     EXPECT_EQ(state.VideoDownloadsActive(), 0);
-    EXPECT_EQ(state.VideosQueued(), 0);
+    EXPECT_EQ(state.VideosQueued(), folder ? 0 : 1) << "without a folder the video stays pending";
     const auto after = Snapshot(sandbox);
     for (const fs::path& changed : Changes(before, after)) {
         EXPECT_TRUE(folder && (changed == keywordFolder || changed.parent_path() == keywordFolder))

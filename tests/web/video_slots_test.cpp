@@ -108,7 +108,9 @@ TEST(VideoSlots, AStartThatCannotBeMadeFreesTheSlotAndWritesNothing) {
         if (!refused) f.state.CurrentKeyword = "..";  // no folder may be made for it
         f.StartVideo(2, kAddress);
         EXPECT_TRUE(f.service.running.empty());
-        EXPECT_EQ(f.state.VideoDownloadsActive() + f.state.VideosQueued(), 0);
+        // A video that cannot be written here stays pending, and the run is told why.
+        EXPECT_EQ(f.state.VideoDownloadsActive() + f.state.VideosQueued(), refused ? 0 : 1);
+        EXPECT_EQ(f.state.SaveFailure.empty(), refused);
         EXPECT_TRUE(f.FilesWritten().empty());
     }
 }
