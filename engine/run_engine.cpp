@@ -134,10 +134,12 @@ RunOutcome RunEngine(RunState& state, EnginePorts& ports) {
         BeginRun(state);
         FetchSeedPages(session);
         const QueriesLeft queriesLeft = RunQueryStep(session);
+        const int answersBefore = state.Pages.AnswerCount(FetchKind::ResultsPage);
         if (state.PageBatchCount() >= 1) RunSearchStep(session);
         // The query counts as asked only together with what it found: a search that was
-        // interrupted leaves it to be asked again.
-        if (queriesLeft && !state.StopRequested)
+        // interrupted, or whose results page never arrived, leaves it to be asked again.
+        if (queriesLeft && !state.StopRequested &&
+            state.Pages.AnswerCount(FetchKind::ResultsPage) > answersBefore)
             session.WriteList(ListSuffix::Queries, *queriesLeft);
         session.Status("All predefined parameters have been processed ");
         LoadPendingWork(session);

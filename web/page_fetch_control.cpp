@@ -23,6 +23,7 @@ void PageFetchControl::Fail(const Fetch& page) {
 void PageFetchControl::Complete(const Fetch& page, const std::string& body) {
     // A fetch that has already ended (cancelled, failed) must not count down another one.
     if (!Forget(page)) return;
+    web_.State.Pages.Answered(page.kind);
     if (body.size() <= kMaxParsedPageBytes) Parse(page, body);
     // Counted down after parsing: the engine must not go on before the page's links are in.
     web_.State.Pages.End(page.kind);
