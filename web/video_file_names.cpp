@@ -63,6 +63,9 @@ std::string DistinctVideoFileName(const std::string& fileName, const std::string
 }
 
 std::optional<std::string> KeywordFolderName(const std::string& keyword) {
+    // A longer keyword would be cut to a name nobody recognises, and its list files could not
+    // be named at all.
+    if (keyword.size() > kMaxKeywordBytes) return std::nullopt;
     return SafeFileName(text::KeywordFilePart(keyword));
 }
 

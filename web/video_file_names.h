@@ -21,7 +21,12 @@ std::optional<std::string> VideoFileName(const std::string& address);
 // name): a short hash of its address before the extension.
 std::string DistinctVideoFileName(const std::string& fileName, const std::string& address);
 
-// The name of a keyword's download folder: blanks become "_", then as SafeFileName.
+// The longest keyword a search accepts, in bytes: its list file names must fit too.
+inline constexpr size_t kMaxKeywordBytes = 240;
+
+// The name of a keyword's download folder: blanks become "_", then as SafeFileName; none for a
+// keyword that can name no folder (empty, ".", "..", longer than kMaxKeywordBytes). Such a keyword
+// is refused before it is searched for or recorded.
 std::optional<std::string> KeywordFolderName(const std::string& keyword);
 
 }  // namespace ch

@@ -30,6 +30,7 @@
 #include "shell/startup/start_up.h"
 #include "ui/terminal/terminal_status_view.h"
 #include "web/ocx_parse_web.h"
+#include "web/video_file_names.h"
 
 namespace ch {
 
@@ -141,6 +142,9 @@ class Harvest {
         state_.SearchWindowShown = true;
         // The keyword field keeps what was typed in lower case.
         state_.CurrentKeyword = text::ToLower(options_.Keyword);
+        if (!KeywordFolderName(state_.CurrentKeyword))
+            return Fail("the keyword cannot name a folder (empty, \".\", \"..\" or longer than " +
+                        std::to_string(kMaxKeywordBytes) + " bytes): choose another");
         BeginSearch(state_, *registry_, view, clock);
 
         EnginePorts ports{control, pump, view, view, clock, watch};

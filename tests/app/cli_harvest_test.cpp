@@ -123,6 +123,10 @@ TEST_F(CliHarvestTest, WhatCannotRunIsRefusedAndLeftAlone) {
     freshFolder();
     fs::create_symlink(scratch.Path() / "file", folder / "registry.ini");
     refused({}, 1, "is a symbolic link");
+
+    freshFolder();  // a keyword that can name no folder is refused before it is recorded
+    refused({"--program-folder", folder.string(), ".."}, 1, "cannot name a folder");
+    EXPECT_EQ(scratch.Read("program/registry.ini").find("Project2"), std::string::npos);
     EXPECT_EQ(scratch.Read("file"), "keep");
 }
 

@@ -12,6 +12,7 @@
 #include "ui/search/ocx_resource.h"
 #include "ui/search/status_panel.h"
 #include "ui/search/twips.h"
+#include "web/video_file_names.h"
 
 namespace ch {
 namespace {
@@ -195,6 +196,10 @@ void frmResource::cmdGrabNow_Click() {
 
 void frmResource::StartSearch() {
     if (state_.EngineRunning) return;
+    if (!KeywordFolderName(state_.CurrentKeyword)) {
+        ShowStatus("This keyword cannot name a folder: please choose another");
+        return;
+    }
     if (BeginSearch(state_, registry_, *this, clock_)) keywordSelector_->AddProject();
     host_.EnableEngineTimer();
     cmdGrabNow->setText(kStopCaption);
