@@ -78,9 +78,8 @@ ListFileRead ReadListFile(const std::filesystem::path& path) {
         if (end == std::string::npos) end = bytes->size();
         std::string_view line(bytes->data() + position, end - position);
         position = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        // A stray empty line (an editor, a CR LF too many) must not hide the entries after it.
-        if (line.empty()) continue;
+        // An empty line (an editor, a CR LF too many) or one of control characters only is
+        // skipped; it must not hide the entries after it.
         const std::string text = UnscrambleLine(kListKey, line);
         if (text.empty()) continue;
         const size_t blank = text.find(' ');
