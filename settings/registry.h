@@ -19,6 +19,10 @@ class Registry {
                                                 const std::string& valueName) = 0;
     // Removes the key with all its values; refuses a key that still has subkeys.
     virtual bool DeleteKey(const std::string& keyPath) = 0;
+    // The changes made from BeginChanges to EndChanges are kept in memory and written at once,
+    // so that a crash leaves all of them or none. EndChanges reports whether the write succeeded.
+    virtual void BeginChanges() {}
+    virtual bool EndChanges() { return true; }
 };
 
 }  // namespace ch

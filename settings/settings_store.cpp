@@ -110,6 +110,9 @@ bool SaveSearchSettings(RunState& state, Registry& registry) {
     state.Projects.insert(state.Projects.begin(), state.CurrentKeyword);
     state.ProjectCount = count + 1;
 
+    // The whole key in one write: thousands of projects take one commit, and a crash in the
+    // middle leaves the old key whole.
+    registry.BeginChanges();
     DeleteSettingsKey(registry, kSettingsKeyPath);
     WriteSetting(registry, kSettingsKeyPath, kDownloadFolderValue, state.DownloadFolder);
     for (int i = 0; i < state.ProjectCount; ++i) {
@@ -117,6 +120,7 @@ bool SaveSearchSettings(RunState& state, Registry& registry) {
                      state.Projects[static_cast<size_t>(i)]);
     }
     WriteSetting(registry, kSettingsKeyPath, kProjectNumValue, std::to_string(state.ProjectCount));
+    registry.EndChanges();
     return true;
 }
 

@@ -66,7 +66,8 @@ bool IniRegistry::SetValue(const std::string& keyPath, const std::string& valueN
 
 std::optional<std::string> IniRegistry::GetValue(const std::string& keyPath,
                                                  const std::string& valueName) {
-    if (!ValidValueName(valueName) || !KeyExists(keyPath)) return std::nullopt;
+    // No look at the key's siblings: reading thousands of projects stays linear.
+    if (!ValidValueName(valueName) || GroupOf(keyPath).isEmpty()) return std::nullopt;
     const QString key = GroupOf(keyPath) + QLatin1Char('/') + QString::fromStdString(valueName);
     if (!settings_.contains(key)) return std::nullopt;
     return Loaded(settings_.value(key));
@@ -88,7 +89,13 @@ bool IniRegistry::Linked() const {
     return std::filesystem::is_symlink(file_, error);
 }
 
+bool IniRegistry::EndChanges() {
+    batching_ = false;
+    return !Linked() && Commit();
+}
+
 bool IniRegistry::Commit() {
+    if (batching_) return true;  // written by EndChanges
     settings_.sync();
     return settings_.status() == QSettings::NoError;
 }

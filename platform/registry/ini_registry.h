@@ -25,6 +25,8 @@ class IniRegistry : public Registry {
     std::optional<std::string> GetValue(const std::string& keyPath,
                                         const std::string& valueName) override;
     bool DeleteKey(const std::string& keyPath) override;
+    void BeginChanges() override { batching_ = true; }
+    bool EndChanges() override;
 
   private:
     // A settings file that is a symbolic link is never written: Qt would replace the link's
@@ -34,6 +36,7 @@ class IniRegistry : public Registry {
 
     std::filesystem::path file_;
     QSettings settings_;
+    bool batching_ = false;
 };
 
 }  // namespace ch

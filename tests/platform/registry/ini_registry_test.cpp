@@ -41,6 +41,12 @@ TEST_F(IniRegistryTest, EveryWriteReplacesTheFileWholeAndAnyValueSurvivesAReopen
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(reopened.GetValue(kKey, "Project" + std::to_string(i)), texts[i]) << i;
     EXPECT_EQ(ReadSetting(reopened, kKey, "Project9"), "");
+    // Changes between BeginChanges and EndChanges reach the file together, at the end.
+    const auto text = [this] { return folder.Read(file.filename().string()); };
+    reopened.BeginChanges();
+    ASSERT_TRUE(reopened.SetValue(kKey, "Project8", "late") && reopened.DeleteKey(kKey));
+    EXPECT_NE(text().find("Project0"), std::string::npos) << "nothing written before the end";
+    EXPECT_TRUE(reopened.EndChanges() && text().find("Project0") == std::string::npos);
     fs::remove(file);
     fs::create_directory(file);  // a folder where the file should be: the write fails
     EXPECT_TRUE(!IniRegistry(file).SetValue(kKey, "ProjectNum", "1") && fs::is_directory(file));
