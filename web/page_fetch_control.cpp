@@ -12,12 +12,8 @@ bool PageFetchControl::Begin(const Fetch& page) {
     web_.State.Pages.Begin(page.kind);
     pending_.push_back(page);
     if (service_.StartRead(page.address, DownloadName(page), {})) return true;
-    End(page);
+    Fail(page);
     return false;
-}
-
-void PageFetchControl::Fail(const Fetch& page) {
-    End(page);
 }
 
 void PageFetchControl::Complete(const Fetch& page, const std::string& body) {
@@ -35,7 +31,7 @@ void PageFetchControl::CancelAll() {
     web_.State.Pages.CancelAll();
 }
 
-void PageFetchControl::End(const Fetch& page) {
+void PageFetchControl::Fail(const Fetch& page) {
     if (Forget(page)) web_.State.Pages.End(page.kind);
 }
 

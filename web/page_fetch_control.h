@@ -29,7 +29,6 @@ class PageFetchControl {
     const std::vector<Fetch>& Pending() const { return pending_; }
 
   private:
-    void End(const Fetch& page);
     bool Forget(const Fetch& page);
     void Parse(const Fetch& page, const std::string& body);
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/download_slots.h"
 #include "engine/ports.h"
 #include "engine/status_texts.h"
 
@@ -69,7 +70,7 @@ class RecordingView : public SearchView {
         Panel(1, statusLine);
         Panel(2, kLinksCaption);
         Panel(3, kVideosCaption);
-        for (int slot = 0; slot < 5; ++slot) Panel(slot + 4, "");
+        for (int slot = 0; slot < kSlotCount; ++slot) Panel(slot + 4, "");
         caption = kIdleButtonCaption;
         enabled = true;
     }
