@@ -10,6 +10,11 @@ inline constexpr const char* kLinksCaption = "Links";         // panel 2 while n
 inline constexpr const char* kVideosCaption = "Videos";       // panel 3 likewise
 inline constexpr const char* kSlotStartText = "0.0%";         // a slot whose download just began
 inline constexpr const char* kIdleButtonCaption = "&search";  // the button after a run
+// The list files lie beside registry.ini: a search whose keyword cannot be recorded there would
+// likely lose its work at the end too, so it does not start.
+inline constexpr const char* kSettingsNotSavedText =
+    "The settings could not be saved in registry.ini (is the disk full or the program folder "
+    "read-only?): the search did not start";
 
 inline std::string SlotPercentText(double percent) {
     char text[32];

@@ -2,19 +2,23 @@
 
 #include "engine/search_preparation.h"
 #include "engine/status_report.h"
+#include "engine/status_texts.h"
 #include "settings/settings_store.h"
 
 namespace ch {
 
-bool BeginSearch(RunState& state, Registry& registry, SearchView& view, Clock& clock) {
+SearchStart BeginSearch(RunState& state, Registry& registry, SearchView& view, Clock& clock) {
     PrepareSearch(state);
-    const bool projectAdded = SaveSearchSettings(state, registry);
+    const ProjectSave project = SaveSearchSettings(state, registry);
+    if (project == ProjectSave::NotWritten || !SaveResourceSetting(state, registry)) {
+        StatusReport(state, view).Status(kSettingsNotSavedText);
+        return SearchStart::SettingsNotSaved;
+    }
     state.StopRequested = false;
     state.NetworkLost = false;
-    SaveResourceSetting(state, registry);
     StatusReport(state, view)
         .Status("Video search engine begins to work at " + clock.TimeOfDayText());
-    return projectAdded;
+    return project == ProjectSave::Recorded ? SearchStart::BegunWithNewProject : SearchStart::Begun;
 }
 
 }  // namespace ch

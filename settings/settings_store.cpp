@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "engine/product.h"
 
@@ -40,9 +41,9 @@ std::string ProjectValueName(int number) {
     return "Project" + std::to_string(number);
 }
 
-void WriteSetting(Registry& registry, const std::string& keyPath, const std::string& valueName,
+bool WriteSetting(Registry& registry, const std::string& keyPath, const std::string& valueName,
                   const std::string& text) {
-    registry.SetValue(keyPath, valueName, text);
+    return registry.SetValue(keyPath, valueName, text);
 }
 
 std::string ReadSetting(Registry& registry, const std::string& keyPath,
@@ -97,15 +98,18 @@ SettingsStatus StartSettings(RunState& state, Registry& registry) {
                                     : InitialiseSettings(state, registry);
 }
 
-void SaveResourceSetting(const RunState& state, Registry& registry) {
-    WriteSetting(registry, kSettingsKeyPath, kDownloadFolderValue, state.DownloadFolder);
+bool SaveResourceSetting(const RunState& state, Registry& registry) {
+    return WriteSetting(registry, kSettingsKeyPath, kDownloadFolderValue, state.DownloadFolder);
 }
 
-bool SaveSearchSettings(RunState& state, Registry& registry) {
+ProjectSave SaveSearchSettings(RunState& state, Registry& registry) {
     const int count = std::clamp(state.ProjectCount, 0, static_cast<int>(state.Projects.size()));
     const auto end = state.Projects.begin() + count;
-    if (std::find(state.Projects.begin(), end, state.CurrentKeyword) != end) return false;
+    if (std::find(state.Projects.begin(), end, state.CurrentKeyword) != end)
+        return ProjectSave::AlreadyRecorded;
 
+    const std::vector<std::string> before = state.Projects;
+    const int countBefore = state.ProjectCount;
     state.Projects.resize(static_cast<size_t>(count));
     state.Projects.insert(state.Projects.begin(), state.CurrentKeyword);
     state.ProjectCount = count + 1;
@@ -120,8 +124,10 @@ bool SaveSearchSettings(RunState& state, Registry& registry) {
                      state.Projects[static_cast<size_t>(i)]);
     }
     WriteSetting(registry, kSettingsKeyPath, kProjectNumValue, std::to_string(state.ProjectCount));
-    registry.EndChanges();
-    return true;
+    if (registry.EndChanges()) return ProjectSave::Recorded;
+    state.Projects = before;
+    state.ProjectCount = countBefore;
+    return ProjectSave::NotWritten;
 }
 
 }  // namespace ch

@@ -14,8 +14,9 @@ inline constexpr const char* kProjectNumValue = "ProjectNum";
 // "Project" followed by the 1-based position: Project1 is the most recent project.
 std::string ProjectValueName(int number);
 
-// The three registry operations. Failures are silent, as the callers expect.
-void WriteSetting(Registry& registry, const std::string& keyPath, const std::string& valueName,
+// The three registry operations. Only a write reports whether it reached the disk; a missing key
+// or value reads as empty and deletes as nothing.
+bool WriteSetting(Registry& registry, const std::string& keyPath, const std::string& valueName,
                   const std::string& text);
 // The stored text whole, or the empty text when the key or the value is missing.
 std::string ReadSetting(Registry& registry, const std::string& keyPath,
@@ -38,11 +39,16 @@ SettingsStatus LoadSettings(RunState& state, Registry& registry);
 // Start-up: InitialiseSettings when nothing is stored yet, LoadSettings otherwise.
 SettingsStatus StartSettings(RunState& state, Registry& registry);
 
-// Stores DownloadFolder and nothing else.
-void SaveResourceSetting(const RunState& state, Registry& registry);
+// Stores DownloadFolder and nothing else; false when the settings could not be written.
+bool SaveResourceSetting(const RunState& state, Registry& registry);
+
+enum class ProjectSave {
+    AlreadyRecorded,
+    Recorded,   // the keyword selector reloads its list
+    NotWritten  // the settings file is unchanged, and so are Projects and ProjectCount
+};
 // Records CurrentKeyword as the most recent project unless it is one already (exact, case
-// sensitive), then rewrites the whole settings key with ProjectNum last. Returns whether a new
-// project was recorded, so that the keyword selector can reload its list.
-bool SaveSearchSettings(RunState& state, Registry& registry);
+// sensitive), then rewrites the whole settings key with ProjectNum last.
+ProjectSave SaveSearchSettings(RunState& state, Registry& registry);
 
 }  // namespace ch

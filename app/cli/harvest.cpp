@@ -16,6 +16,7 @@
 #include "engine/pause_aware_clock.h"
 #include "engine/product.h"
 #include "engine/run_engine.h"
+#include "engine/status_texts.h"
 #include "engine/text.h"
 #include "netstat/throughput_meter.h"
 #include "platform/net/qt_download_service.h"
@@ -145,8 +146,8 @@ class Harvest {
         if (!KeywordFolderName(state_.CurrentKeyword))
             return Fail("the keyword cannot name a folder (empty, \".\", \"..\" or longer than " +
                         std::to_string(kMaxKeywordBytes) + " bytes): choose another");
-        BeginSearch(state_, *registry_, view, clock);
-
+        if (BeginSearch(state_, *registry_, view, clock) == SearchStart::SettingsNotSaved)
+            return Fail(kSettingsNotSavedText);
         EnginePorts ports{control, pump, view, view, clock, watch};
         const RunOutcome outcome = RunEngine(state_, ports);
         view.Finish();

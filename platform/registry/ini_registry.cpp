@@ -1,9 +1,12 @@
 #include "platform/registry/ini_registry.h"
 
 #include <QByteArray>
+#include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+
+#include "engine/atomic_file.h"
 
 namespace ch {
 namespace {
@@ -17,14 +20,6 @@ bool ValidValueName(const std::string& valueName) {
     return !valueName.empty() && valueName.find_first_of("\\/") == std::string::npos;
 }
 
-// Text that is not UTF-8 is kept byte for byte rather than mended on the way.
-QVariant Stored(const std::string& text) {
-    const QByteArray bytes = QByteArray::fromStdString(text);
-    const QString decoded = QString::fromUtf8(bytes);
-    if (decoded.toUtf8() == bytes) return decoded;
-    return bytes;
-}
-
 std::string Loaded(const QVariant& value) {
     if (value.typeId() == QMetaType::QByteArray) return value.toByteArray().toStdString();
     // An INI line edited by hand with unquoted commas reads as a list; keep it as one text.
@@ -36,51 +31,58 @@ std::string Loaded(const QVariant& value) {
 
 }  // namespace
 
-IniRegistry::IniRegistry(const std::filesystem::path& file)
-    : file_(file), settings_(QString::fromStdString(file.string()), QSettings::IniFormat) {
-    settings_.setAtomicSyncRequired(true);
+IniRegistry::IniRegistry(const std::filesystem::path& file) : file_(file) {
+    Load();
 }
 
 std::filesystem::path IniRegistry::FileIn(const std::filesystem::path& programFolder) {
     return programFolder / "registry.ini";
 }
 
+// QSettings reads every INI file it ever wrote; it is used for reading only.
+void IniRegistry::Load() {
+    keys_.clear();
+    const QSettings settings(QString::fromStdString(file_.string()), QSettings::IniFormat);
+    for (const QString& key : settings.allKeys()) {
+        const qsizetype cut = key.lastIndexOf(QLatin1Char('/'));
+        keys_[cut < 0 ? QString() : key.left(cut)][key.mid(cut + 1)] = Loaded(settings.value(key));
+    }
+}
+
+bool IniRegistry::HasSubkeys(const QString& group) const {
+    const QString prefix = group + QLatin1Char('/');
+    const auto below = keys_.lower_bound(prefix);
+    return below != keys_.end() && below->first.startsWith(prefix);
+}
+
 bool IniRegistry::KeyExists(const std::string& keyPath) {
     const QString group = GroupOf(keyPath);
-    const qsizetype cut = group.lastIndexOf(QLatin1Char('/'));
-    const QString name = group.mid(cut + 1);
-    if (name.isEmpty()) return false;
-    settings_.beginGroup(cut < 0 ? QString() : group.left(cut));
-    const bool exists = settings_.childGroups().contains(name);
-    settings_.endGroup();
-    return exists;
+    return !group.isEmpty() && (keys_.contains(group) || HasSubkeys(group));
 }
 
 bool IniRegistry::SetValue(const std::string& keyPath, const std::string& valueName,
                            const std::string& text) {
-    if (!ValidValueName(valueName) || GroupOf(keyPath).isEmpty() || Linked()) return false;
-    settings_.setValue(GroupOf(keyPath) + QLatin1Char('/') + QString::fromStdString(valueName),
-                       Stored(text));
+    if (!ValidValueName(valueName) || GroupOf(keyPath).isEmpty()) return false;
+    keys_[GroupOf(keyPath)][QString::fromStdString(valueName)] = text;
     return Commit();
 }
 
 std::optional<std::string> IniRegistry::GetValue(const std::string& keyPath,
                                                  const std::string& valueName) {
-    // No look at the key's siblings: reading thousands of projects stays linear.
-    if (!ValidValueName(valueName) || GroupOf(keyPath).isEmpty()) return std::nullopt;
-    const QString key = GroupOf(keyPath) + QLatin1Char('/') + QString::fromStdString(valueName);
-    if (!settings_.contains(key)) return std::nullopt;
-    return Loaded(settings_.value(key));
+    const QString group = GroupOf(keyPath);
+    if (!ValidValueName(valueName) || group.isEmpty()) return std::nullopt;
+    const auto key = keys_.find(group);
+    if (key == keys_.end()) return std::nullopt;
+    const auto value = key->second.find(QString::fromStdString(valueName));
+    if (value == key->second.end()) return std::nullopt;
+    return value->second;
 }
 
 bool IniRegistry::DeleteKey(const std::string& keyPath) {
-    if (!KeyExists(keyPath) || Linked()) return false;
     const QString group = GroupOf(keyPath);
-    settings_.beginGroup(group);
-    const bool hasSubkeys = !settings_.childGroups().isEmpty();
-    settings_.endGroup();
-    if (hasSubkeys) return false;
-    settings_.remove(group);
+    // Only a leaf: a key that still has subkeys stays.
+    if (group.isEmpty() || !keys_.contains(group) || HasSubkeys(group)) return false;
+    keys_.erase(group);
     return Commit();
 }
 
@@ -91,13 +93,15 @@ bool IniRegistry::Linked() const {
 
 bool IniRegistry::EndChanges() {
     batching_ = false;
-    return !Linked() && Commit();
+    return Commit();
 }
 
 bool IniRegistry::Commit() {
     if (batching_) return true;  // written by EndChanges
-    settings_.sync();
-    return settings_.status() == QSettings::NoError;
+    if (!Linked() && ReplaceFileAtomically(file_, IniText(keys_).toStdString())) return true;
+    // The file on disk is still the last one written: so are the settings in memory.
+    Load();
+    return false;
 }
 
 }  // namespace ch

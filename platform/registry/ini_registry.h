@@ -1,17 +1,18 @@
 #pragma once
 
-#include <QSettings>
 #include <filesystem>
 #include <optional>
 #include <string>
 
+#include "platform/registry/ini_text.h"
 #include "settings/registry.h"
 
 namespace ch {
 
-// The settings hive as one INI file. Registry key paths keep their names; their backslashes
-// become the INI groups' "/". Every change is written to disk before the call returns, through a
-// temporary file that replaces the old one, so a crash leaves the old or the new file whole.
+// The settings hive as one INI file, read once when opened and held in memory. Registry key paths
+// keep their names; their backslashes become the INI groups' "/". Every change (or every batch
+// from BeginChanges to EndChanges) is written whole to a new file that replaces the old one, each
+// step checked, so a crash, a full disk or a kill leaves the old or the new file whole.
 class IniRegistry : public Registry {
   public:
     explicit IniRegistry(const std::filesystem::path& file);
@@ -29,13 +30,15 @@ class IniRegistry : public Registry {
     bool EndChanges() override;
 
   private:
-    // A settings file that is a symbolic link is never written: Qt would replace the link's
-    // target, wherever it is.
+    void Load();
+    bool HasSubkeys(const QString& group) const;
+    // A settings file that is a symbolic link is never replaced: the link was planted or made
+    // by hand, and either way its target is not ours to rewrite.
     bool Linked() const;
     bool Commit();
 
     std::filesystem::path file_;
-    QSettings settings_;
+    IniKeys keys_;
     bool batching_ = false;
 };
 

@@ -81,16 +81,17 @@ TEST_F(SettingsStore, DownloadFolderThatCannotBeCreatedIsAStartUpFailure) {
 }
 
 // Only a keyword that is not a project yet (compared case-sensitively) is recorded: first, the
-// whole key rewritten, ProjectNum last. Saving the folder touches nothing else; failed writes
-// are silent.
+// whole key rewritten, ProjectNum last. Saving the folder touches nothing else; a failed write
+// is reported and leaves the projects as they were.
 TEST_F(SettingsStore, ANewKeywordRewritesTheWholeKeyWithProjectNumLast) {
     Store({"a", "b"}, "2");
     registry.keys[kKey]["Stale"] = "old value";
     ASSERT_EQ(LoadSettings(state, registry), SettingsStatus::Ok);
     state.CurrentKeyword = "b";
-    EXPECT_TRUE(!SaveSearchSettings(state, registry) && registry.changes.empty());
+    EXPECT_EQ(SaveSearchSettings(state, registry), ProjectSave::AlreadyRecorded);
+    EXPECT_TRUE(registry.changes.empty());
     state.CurrentKeyword = "B";
-    EXPECT_TRUE(SaveSearchSettings(state, registry));
+    EXPECT_EQ(SaveSearchSettings(state, registry), ProjectSave::Recorded);
     EXPECT_EQ(registry.changes, (Changes{{"delete", kKey, "", ""},
                                          {"set", kKey, "Download_File_Folder", clips},
                                          {"set", kKey, "Project1", "B"},
@@ -100,13 +101,14 @@ TEST_F(SettingsStore, ANewKeywordRewritesTheWholeKeyWithProjectNumLast) {
     EXPECT_EQ(Loaded(), std::tuple(clips, Strings{"B", "a", "b"}, 3));
     registry.changes.clear();
     state.DownloadFolder = "/somewhere/else";
-    SaveResourceSetting(state, registry);
+    EXPECT_TRUE(SaveResourceSetting(state, registry));
     EXPECT_EQ(registry.changes,
               (Changes{{"set", kKey, "Download_File_Folder", "/somewhere/else"}}));
     registry.failWrites = true;
     state.CurrentKeyword = "z";
-    EXPECT_TRUE(SaveSearchSettings(state, registry));
-    EXPECT_EQ(state.Projects, (Strings{"z", "B", "a", "b"}));
+    EXPECT_EQ(SaveSearchSettings(state, registry), ProjectSave::NotWritten);
+    EXPECT_TRUE(state.Projects == (Strings{"B", "a", "b"}) && state.ProjectCount == 3);
+    EXPECT_FALSE(SaveResourceSetting(state, registry));
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ class FakeRegistry : public Registry {
         if (key == keys.end() || !key->second.contains(valueName)) return std::nullopt;
         return key->second.at(valueName);
     }
+    bool EndChanges() override { return !failWrites; }
     bool DeleteKey(const std::string& keyPath) override {
         if (failWrites || !keys.erase(keyPath)) return false;
         changes.push_back({"delete", keyPath, "", ""});

@@ -200,7 +200,9 @@ void frmResource::StartSearch() {
         ShowStatus("This keyword cannot name a folder: please choose another");
         return;
     }
-    if (BeginSearch(state_, registry_, *this, clock_)) keywordSelector_->AddProject();
+    const SearchStart start = BeginSearch(state_, registry_, *this, clock_);
+    if (start == SearchStart::SettingsNotSaved) return;
+    if (start == SearchStart::BegunWithNewProject) keywordSelector_->AddProject();
     host_.EnableEngineTimer();
     cmdGrabNow->setText(kStopCaption);
     cmdGrabNow->setEnabled(false);
