@@ -19,7 +19,9 @@
 #include "demo_videos.h"
 #include "engine/line_scrambler.h"
 #include "engine/list_files.h"
+#include "platform/registry/ini_registry.h"
 #include "scratch_folder.h"
+#include "settings/settings_store.h"
 #include "tools/simweb/demo_scenario.h"
 #include "tools/simweb/server.h"
 
@@ -74,19 +76,26 @@ FolderState ReadFolder(const fs::path& program) {
     return state;
 }
 
+std::unique_ptr<testing::ChildProcess> StartHarvest(const fs::path& program,
+                                                    const std::string& proxy,
+                                                    const fs::path& scratch,
+                                                    const std::string& keyword) {
+    return std::make_unique<testing::ChildProcess>(
+        CH_CLI_PATH, std::vector<std::string>{"--program-folder", program.string(), keyword},
+        std::map<std::string, std::string>{
+            {"http_proxy", proxy},
+            {"no_proxy", ""},
+            {"NO_PROXY", ""},
+            {"CLIPHARVESTER_NETWORK_DOWN_FLAG", (scratch / "no-such-flag").string()}});
+}
+
 TEST(CrashConsistency, KilledHarvestsLoseNothingAndTheNextRunGoesOn) {
     testing::ScratchFolder scratch;
     // Each response a little late, so that kills fall inside downloads too.
     simweb::Server server{simweb::DemoScenario(), simweb::ServerOptions{15, {}}};
     const std::string proxy = "http://127.0.0.1:" + std::to_string(server.Start());
     const auto startHarvest = [&](const fs::path& program) {
-        return std::make_unique<testing::ChildProcess>(
-            CH_CLI_PATH, std::vector<std::string>{"--program-folder", program.string(), "funny"},
-            std::map<std::string, std::string>{
-                {"http_proxy", proxy},
-                {"no_proxy", ""},
-                {"NO_PROXY", ""},
-                {"CLIPHARVESTER_NETWORK_DOWN_FLAG", (scratch.Path() / "no-such-flag").string()}});
+        return StartHarvest(program, proxy, scratch.Path(), "funny");
     };
     const int kills = EnvironmentNumber("CH_CRASH_KILLS", 8);
     const auto seed = static_cast<std::uint32_t>(EnvironmentNumber("CH_CRASH_SEED", 20261206));
@@ -131,6 +140,46 @@ TEST(CrashConsistency, KilledHarvestsLoseNothingAndTheNextRunGoesOn) {
         auto last = startHarvest(program);
         ASSERT_EQ(last->WaitForExit(), 0) << last->Output() << last->Errors();
         EXPECT_EQ(ReadFolder(program).videos, testing::DemoVideoFiles()) << "chain " << chain;
+    }
+}
+
+std::vector<std::string> RecordedProjects(const fs::path& program) {
+    IniRegistry registry(IniRegistry::FileIn(program));
+    RunState state;
+    state.ProgramFolder = program;
+    LoadSettings(state, registry);
+    return state.Projects;
+}
+
+// Each run records a new keyword among thousands of projects and is killed at a random moment
+// around that write: registry.ini keeps every project it had, whole.
+TEST(CrashConsistency, KilledWhileRecordingAProjectKeepsEveryProject) {
+    testing::ScratchFolder scratch;
+    simweb::Server server{simweb::DemoScenario()};
+    const std::string proxy = "http://127.0.0.1:" + std::to_string(server.Start());
+    const fs::path program = scratch.Path() / "program";
+    ASSERT_EQ(StartHarvest(program, proxy, scratch.Path(), "funny")->WaitForExit(), 0);
+    {
+        IniRegistry registry(IniRegistry::FileIn(program));
+        registry.BeginChanges();
+        for (int i = 1; i <= 5000; ++i)
+            registry.SetValue(kSettingsKeyPath, ProjectValueName(i), "old " + std::to_string(i));
+        registry.SetValue(kSettingsKeyPath, kProjectNumValue, "5000");
+        ASSERT_TRUE(registry.EndChanges());
+    }
+    std::mt19937 random(static_cast<std::uint32_t>(EnvironmentNumber("CH_CRASH_SEED", 20261207)));
+    std::vector<std::string> before = RecordedProjects(program);
+    for (int kill = 0; kill < 10; ++kill) {
+        auto harvest = StartHarvest(program, proxy, scratch.Path(), "new " + std::to_string(kill));
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 60));  // the point
+        harvest->Signal(SIGKILL);
+        harvest->WaitForExit();
+        const std::vector<std::string> after = RecordedProjects(program);
+        const auto kept = after.size() == before.size() ? after.begin() : after.begin() + 1;
+        EXPECT_TRUE(after.size() - before.size() <= 1 &&
+                    std::equal(kept, after.end(), before.begin()))
+            << "kill " << kill << ": " << before.size() << " projects became " << after.size();
+        before = after;
     }
 }
 
