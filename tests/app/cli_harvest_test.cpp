@@ -1,10 +1,11 @@
 // clipharvester-cli against the simulated web, through http_proxy, as a user runs it.
+#include "cli_harvest.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <fstream>
 
-#include "child_process.h"
 #include "demo_videos.h"
 #include "engine/list_files.h"
 #include "platform/system/single_instance_lock.h"
@@ -31,13 +32,7 @@ class CliHarvestTest : public ::testing::Test {
     }
     std::unique_ptr<ChildProcess> StartCli(std::vector<std::string> arguments = {}) {
         if (arguments.empty()) arguments = {"--program-folder", folder.string(), "Funny"};
-        return std::make_unique<ChildProcess>(
-            CH_CLI_PATH, std::move(arguments),
-            std::map<std::string, std::string>{
-                {"http_proxy", proxy},
-                {"no_proxy", ""},
-                {"NO_PROXY", ""},
-                {"CLIPHARVESTER_NETWORK_DOWN_FLAG", networkFlag.string()}});
+        return testing::StartCli(std::move(arguments), proxy, networkFlag);
     }
     // A harvest against a slow web, caught once its first download has started.
     std::unique_ptr<ChildProcess> StartedHarvest() {

@@ -15,13 +15,11 @@
 #include <sstream>
 #include <thread>
 
-#include "child_process.h"
+#include "cli_harvest.h"
 #include "demo_videos.h"
 #include "engine/line_scrambler.h"
 #include "engine/list_files.h"
-#include "platform/registry/ini_registry.h"
 #include "scratch_folder.h"
-#include "settings/settings_store.h"
 #include "tools/simweb/demo_scenario.h"
 #include "tools/simweb/server.h"
 
@@ -80,13 +78,8 @@ std::unique_ptr<testing::ChildProcess> StartHarvest(const fs::path& program,
                                                     const std::string& proxy,
                                                     const fs::path& scratch,
                                                     const std::string& keyword) {
-    return std::make_unique<testing::ChildProcess>(
-        CH_CLI_PATH, std::vector<std::string>{"--program-folder", program.string(), keyword},
-        std::map<std::string, std::string>{
-            {"http_proxy", proxy},
-            {"no_proxy", ""},
-            {"NO_PROXY", ""},
-            {"CLIPHARVESTER_NETWORK_DOWN_FLAG", (scratch / "no-such-flag").string()}});
+    return testing::StartCli({"--program-folder", program.string(), keyword}, proxy,
+                             scratch / "no-such-flag");
 }
 
 TEST(CrashConsistency, KilledHarvestsLoseNothingAndTheNextRunGoesOn) {
@@ -143,14 +136,6 @@ TEST(CrashConsistency, KilledHarvestsLoseNothingAndTheNextRunGoesOn) {
     }
 }
 
-std::vector<std::string> RecordedProjects(const fs::path& program) {
-    IniRegistry registry(IniRegistry::FileIn(program));
-    RunState state;
-    state.ProgramFolder = program;
-    LoadSettings(state, registry);
-    return state.Projects;
-}
-
 // Each run records a new keyword among thousands of projects and is killed at a random moment
 // around that write: registry.ini keeps every project it had, whole.
 TEST(CrashConsistency, KilledWhileRecordingAProjectKeepsEveryProject) {
@@ -168,13 +153,13 @@ TEST(CrashConsistency, KilledWhileRecordingAProjectKeepsEveryProject) {
         ASSERT_TRUE(registry.EndChanges());
     }
     std::mt19937 random(static_cast<std::uint32_t>(EnvironmentNumber("CH_CRASH_SEED", 20261207)));
-    std::vector<std::string> before = RecordedProjects(program);
+    std::vector<std::string> before = testing::RecordedProjects(program);
     for (int kill = 0; kill < 10; ++kill) {
         auto harvest = StartHarvest(program, proxy, scratch.Path(), "new " + std::to_string(kill));
         std::this_thread::sleep_for(std::chrono::milliseconds(random() % 60));  // the point
         harvest->Signal(SIGKILL);
         harvest->WaitForExit();
-        const std::vector<std::string> after = RecordedProjects(program);
+        const std::vector<std::string> after = testing::RecordedProjects(program);
         const auto kept = after.size() == before.size() ? after.begin() : after.begin() + 1;
         EXPECT_TRUE(after.size() - before.size() <= 1 &&
                     std::equal(kept, after.end(), before.begin()))

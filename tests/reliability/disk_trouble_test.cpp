@@ -9,12 +9,10 @@
 
 #include <fstream>
 
-#include "child_process.h"
+#include "cli_harvest.h"
 #include "demo_videos.h"
 #include "engine/list_files.h"
-#include "platform/registry/ini_registry.h"
 #include "scratch_folder.h"
-#include "settings/settings_store.h"
 #include "tools/simweb/demo_scenario.h"
 #include "tools/simweb/server.h"
 
@@ -60,14 +58,10 @@ class DiskTrouble : public ::testing::Test {
         proxy = "http://127.0.0.1:" + std::to_string(server.Start());
     }
     std::unique_ptr<testing::ChildProcess> Harvest(const std::string& keyword = "funny") {
-        return std::make_unique<testing::ChildProcess>(
-            CH_CLI_PATH, std::vector<std::string>{"--program-folder", program.string(), keyword},
-            std::map<std::string, std::string>{
-                {"http_proxy", proxy},
-                {"no_proxy", ""},
-                {"NO_PROXY", ""},
-                {"CLIPHARVESTER_NETWORK_DOWN_FLAG", (scratch.Path() / "no-such-flag").string()}});
+        return testing::StartCli({"--program-folder", program.string(), keyword}, proxy,
+                                 scratch.Path() / "no-such-flag");
     }
+
     testing::ScratchFolder scratch;
     fs::path program = scratch.Path() / "program";
     simweb::Server server{simweb::DemoScenario()};
@@ -126,19 +120,12 @@ TEST_F(DiskTrouble, ASettingsFileThatCannotBeReplacedStaysWholeAndTheSearchDoesN
     EXPECT_EQ(harvest->WaitForExit(), 1);
     EXPECT_NE(harvest->Errors().find("could not be saved in registry.ini"), std::string::npos)
         << harvest->Errors();
-    const auto projectsIn = [this] {
-        IniRegistry registry(IniRegistry::FileIn(program));
-        RunState state;
-        state.ProgramFolder = program;
-        LoadSettings(state, registry);
-        return state.Projects;
-    };
-    EXPECT_EQ(projectsIn().size(), static_cast<size_t>(projects));
+    EXPECT_EQ(testing::RecordedProjects(program).size(), static_cast<size_t>(projects));
 
     fs::remove(program / "filler");
     auto next = Harvest("something new");
     EXPECT_EQ(next->WaitForExit(), 0) << next->Errors();
-    const auto after = projectsIn();
+    const auto after = testing::RecordedProjects(program);
     EXPECT_TRUE(after.size() == projects + 1u && after.front() == "something new");
 }
 

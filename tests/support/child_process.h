@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QTemporaryFile>
 #include <chrono>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+class QProcess;
 
 namespace ch::testing {
 
@@ -35,13 +39,10 @@ class ChildProcess {
   private:
     bool ReadSome(std::chrono::steady_clock::time_point deadline);
 
-    int pid_ = -1;
-    int input_ = -1;
-    int outputFd_ = -1;
-    std::string errorFile_;
+    std::unique_ptr<QProcess> process_;
     std::string output_;
+    QTemporaryFile errorFile_;
     size_t scanned_ = 0;
-    bool exited_ = false;
 };
 
 }  // namespace ch::testing
