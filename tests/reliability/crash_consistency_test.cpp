@@ -144,14 +144,7 @@ TEST(CrashConsistency, KilledWhileRecordingAProjectKeepsEveryProject) {
     const std::string proxy = "http://127.0.0.1:" + std::to_string(server.Start());
     const fs::path program = scratch.Path() / "program";
     ASSERT_EQ(StartHarvest(program, proxy, scratch.Path(), "funny")->WaitForExit(), 0);
-    {
-        IniRegistry registry(IniRegistry::FileIn(program));
-        registry.BeginChanges();
-        for (int i = 1; i <= 5000; ++i)
-            registry.SetValue(kSettingsKeyPath, ProjectValueName(i), "old " + std::to_string(i));
-        registry.SetValue(kSettingsKeyPath, kProjectNumValue, "5000");
-        ASSERT_TRUE(registry.EndChanges());
-    }
+    ASSERT_TRUE(testing::RecordProjects(program, 5000));
     std::mt19937 random(static_cast<std::uint32_t>(EnvironmentNumber("CH_CRASH_SEED", 20261207)));
     std::vector<std::string> before = testing::RecordedProjects(program);
     for (int kill = 0; kill < 10; ++kill) {

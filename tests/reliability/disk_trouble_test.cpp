@@ -3,9 +3,11 @@
 // program folder too full for a new settings file. Every failure must be reported as one (exit
 // status 1, the reason on stderr), nothing saved before may be lost, and once there is room the
 // next run must finish the work. Skipped where the machine cannot mount (not root).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -28,34 +30,22 @@ bool CanMount() {
     return can;
 }
 
-class SmallDisk {
-  public:
-    SmallDisk(const fs::path& at, int kilobytes) : at_(at) {
-        fs::create_directories(at);
-        mounted_ = Mount(kilobytes, 0);
-    }
-    ~SmallDisk() {
-        if (mounted_) ::umount2(at_.c_str(), MNT_DETACH);
-    }
-    bool Mounted() const { return mounted_; }
-    bool Remount(int kilobytes, unsigned long flags) {
-        return Mount(kilobytes, MS_REMOUNT | flags);
-    }
-
-  private:
-    bool Mount(int kilobytes, unsigned long flags) {
-        const std::string size = "size=" + std::to_string(kilobytes) + "k";
-        return ::mount("tmpfs", at_.c_str(), "tmpfs", flags, size.c_str()) == 0;
-    }
-    fs::path at_;
-    bool mounted_ = false;
-};
+// A tmpfs of `kilobytes` at `at`; with MS_REMOUNT in `flags`, the one already there changed.
+bool Tmpfs(const fs::path& at, int kilobytes, unsigned long flags = 0) {
+    fs::create_directories(at);
+    const std::string size = "size=" + std::to_string(kilobytes) + "k";
+    return ::mount("tmpfs", at.c_str(), "tmpfs", flags, size.c_str()) == 0;
+}
 
 class DiskTrouble : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!CanMount()) GTEST_SKIP() << "cannot mount a tmpfs here (needs root): skipped";
         proxy = "http://127.0.0.1:" + std::to_string(server.Start());
+    }
+    void TearDown() override { Unmount(); }
+    void Unmount() {
+        for (const fs::path& at : {program / "videos", program}) ::umount2(at.c_str(), MNT_DETACH);
     }
     std::unique_ptr<testing::ChildProcess> Harvest(const std::string& keyword = "funny") {
         return testing::StartCli({"--program-folder", program.string(), keyword}, proxy,
@@ -79,14 +69,14 @@ TEST_F(DiskTrouble, ADownloadFolderThatCannotTakeTheVideosEndsFailedAndLosesNone
     } cases[] = {{1024, 0, "No space left on device"}, {4096, MS_RDONLY, "Read-only file system"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
+        Unmount();
         fs::remove_all(program);
-        SmallDisk disk(program / "videos", 4096);
-        ASSERT_TRUE(disk.Mounted() && disk.Remount(c.kilobytes, c.flags));
+        ASSERT_TRUE(Tmpfs(program / "videos", c.kilobytes, c.flags));
         std::ofstream(program / "denied.txt");
         auto harvest = Harvest();
         EXPECT_EQ(harvest->WaitForExit(), 1);
         EXPECT_NE(harvest->Errors().find(c.reason), std::string::npos) << harvest->Errors();
-        ASSERT_TRUE(disk.Remount(8192, 0));
+        ASSERT_TRUE(Tmpfs(program / "videos", 8192, MS_REMOUNT));
         auto next = Harvest();
         EXPECT_EQ(next->WaitForExit(), 0) << next->Errors();
         EXPECT_EQ(testing::FilesIn(program / "videos" / "funny"), testing::DemoVideoFiles());
@@ -95,27 +85,14 @@ TEST_F(DiskTrouble, ADownloadFolderThatCannotTakeTheVideosEndsFailedAndLosesNone
 
 // Three thousand projects in registry.ini, and too little room left for a new file beside it.
 TEST_F(DiskTrouble, ASettingsFileThatCannotBeReplacedStaysWholeAndTheSearchDoesNotStart) {
-    SmallDisk disk(program, 1024);
-    ASSERT_TRUE(disk.Mounted());
+    ASSERT_TRUE(Tmpfs(program, 1024));
     std::ofstream(program / "denied.txt");
     const int projects = 3000;
-    {
-        IniRegistry registry(IniRegistry::FileIn(program));
-        registry.BeginChanges();
-        for (int i = 1; i <= projects; ++i)
-            registry.SetValue(kSettingsKeyPath, ProjectValueName(i),
-                              "keyword " + std::to_string(i));
-        registry.SetValue(kSettingsKeyPath, kProjectNumValue, std::to_string(projects));
-        registry.SetValue(kSettingsKeyPath, kDownloadFolderValue, "videos");
-        ASSERT_TRUE(registry.EndChanges());
-    }
+    ASSERT_TRUE(testing::RecordProjects(program, projects));
     const auto settingsSize = fs::file_size(IniRegistry::FileIn(program));
-    {
-        std::ofstream filler(program / "filler", std::ios::binary);
-        const std::string block(4096, 'x');
-        while (filler.write(block.data(), block.size())) filler.flush();
-    }
-    fs::resize_file(program / "filler", fs::file_size(program / "filler") - settingsSize / 2);
+    const int filler = ::open((program / "filler").c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_EQ(::posix_fallocate(filler, 0, fs::space(program).available - settingsSize / 2), 0);
+    ::close(filler);
     auto harvest = Harvest("something new");
     EXPECT_EQ(harvest->WaitForExit(), 1);
     EXPECT_NE(harvest->Errors().find("could not be saved in registry.ini"), std::string::npos)

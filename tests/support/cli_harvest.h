@@ -35,4 +35,15 @@ inline std::vector<std::string> RecordedProjects(const std::filesystem::path& pr
     return state.Projects;
 }
 
+// Settings of `count` projects ("old 1" most recent), downloads in "videos": whether written.
+inline bool RecordProjects(const std::filesystem::path& program, int count) {
+    IniRegistry registry(IniRegistry::FileIn(program));
+    registry.BeginChanges();
+    for (int i = 1; i <= count; ++i)
+        registry.SetValue(kSettingsKeyPath, ProjectValueName(i), "old " + std::to_string(i));
+    registry.SetValue(kSettingsKeyPath, kProjectNumValue, std::to_string(count));
+    registry.SetValue(kSettingsKeyPath, kDownloadFolderValue, "videos");
+    return registry.EndChanges();
+}
+
 }  // namespace ch::testing

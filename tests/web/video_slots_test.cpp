@@ -147,14 +147,6 @@ TEST(VideoSlots, CancelRequeuesExactlyTheCancelledVideosAtTheHead) {
     EXPECT_EQ(f.state.VideoLinks.Waiting(), head);
 }
 
-TEST(VideoSlots, SavedVideosNeverLeaveTheKeywordFolder) {
-    ControlFixture f;
-    f.state.CurrentKeyword = "../escape";
-    f.service.CompleteFile(f.StartVideo(0, "http://site/..\\../escape.avi"),
-                           std::string(200'001, 'v'));
-    EXPECT_EQ(f.FilesWritten(), Names{"..^escape/http^site^..^..^escape.avi"});
-}
-
 TEST(RejectedHosts, ASiteIsDeniedFromIts21stRejectedVideoOn) {
     RejectedHostTally tally;
     IndexedList denied;
