@@ -1,5 +1,7 @@
 #include "tools/simweb/html_pages.h"
 
+#include <cstdio>
+
 namespace ch::simweb {
 
 std::string ResultsPageHtml(const std::string& query,
@@ -33,6 +35,20 @@ std::string LinkPageHtml(const std::string& url, const std::vector<std::string>&
                        "</title></head>\n<body><h1>Index of " + url + "</h1>\n<ul>\n";
     for (const auto& link : links) html += "<li><a href=\"" + link + "\">" + link + "</a></li>\n";
     html += "</ul></body></html>\n";
+    return html;
+}
+
+std::string GeneratedLinkPageHtml(const std::string& url, std::int64_t first, std::int64_t count,
+                                  const std::vector<std::string>& links) {
+    std::string html = "<html><head><title>Index of " + url + "</title></head>\n<body>\n";
+    char anchor[64];
+    for (std::int64_t number = first; number < first + count; ++number) {
+        std::snprintf(anchor, sizeof anchor, "<a href=\"http://h%07lld.test/v.avi\">v</a>\n",
+                      static_cast<long long>(number));
+        html += anchor;
+    }
+    for (const auto& link : links) html += "<a href=\"" + link + "\">" + link + "</a>\n";
+    html += "</body></html>\n";
     return html;
 }
 

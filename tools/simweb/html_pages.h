@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,5 +13,11 @@ std::string ResultsPageHtml(const std::string& query, const std::vector<std::str
 
 // A plain index page with one link per entry.
 std::string LinkPageHtml(const std::string& url, const std::vector<std::string>& links);
+
+// A page of `count` video links numbered from `first`, each on a host of its own
+// (http://h0000001.test/v.avi for number 1), then one link per entry of links. The video links
+// are bare anchors, so that a few thousand still fit a page the crawler parses.
+std::string GeneratedLinkPageHtml(const std::string& url, std::int64_t first, std::int64_t count,
+                                  const std::vector<std::string>& links);
 
 }  // namespace ch::simweb

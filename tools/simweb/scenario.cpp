@@ -148,6 +148,12 @@ Response& Scenario::SetLinkPage(std::string_view url, const std::vector<std::str
     return Set(url, Page(LinkPageHtml(std::string(url), links)));
 }
 
+void Scenario::SetGeneratedLinkPage(std::string_view url, std::int64_t first, std::int64_t count,
+                                    std::vector<std::string> links) {
+    generatedPages_.insert_or_assign(CanonicalUrl(url),
+                                     GeneratedLinkPage{first, count, std::move(links)});
+}
+
 void Scenario::SetResults(const std::string& query, std::vector<std::string> addressTexts) {
     results_.insert_or_assign(query, std::move(addressTexts));
 }
@@ -156,6 +162,9 @@ Response Scenario::Answer(std::string_view url) const {
     const std::string canonical = CanonicalUrl(url);
     if (const auto found = responses_.find(canonical); found != responses_.end())
         return found->second;
+    if (const auto found = generatedPages_.find(canonical); found != generatedPages_.end())
+        return Page(GeneratedLinkPageHtml(canonical, found->second.first, found->second.count,
+                                          found->second.links));
 
     const UrlParts parts = SplitUrl(canonical);
     if (parts.host == kResultsHost && parts.path.starts_with("/search?")) {

@@ -45,6 +45,11 @@ class Scenario {
     Response& Set(std::string_view url, Response response);
     // An HTML page that links to each of the links, in order.
     Response& SetLinkPage(std::string_view url, const std::vector<std::string>& links);
+    // A page of `count` video links, each on a host of its own, numbered from `first` (see
+    // GeneratedLinkPageHtml), then the links. Only the numbers are kept: the page is built when
+    // asked for, so millions of links cost the server no memory.
+    void SetGeneratedLinkPage(std::string_view url, std::int64_t first, std::int64_t count,
+                              std::vector<std::string> links);
     // The first results page of the query shows each address text as a result line; every later
     // page shows none, so the paging ends. The query "*" stands for every query not listed.
     void SetResults(const std::string& query, std::vector<std::string> addressTexts);
@@ -53,7 +58,14 @@ class Scenario {
     std::size_t Size() const { return responses_.size(); }
 
   private:
+    struct GeneratedLinkPage {
+        std::int64_t first = 0;
+        std::int64_t count = 0;
+        std::vector<std::string> links;
+    };
+
     std::map<std::string, Response, std::less<>> responses_;
+    std::map<std::string, GeneratedLinkPage, std::less<>> generatedPages_;
     std::map<std::string, std::vector<std::string>, std::less<>> results_;
 };
 

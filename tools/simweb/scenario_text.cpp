@@ -105,6 +105,11 @@ Scenario ParseScenario(std::istream& in) {
         const std::string& url = words[1];
         if (kind == "page") {
             scenario.SetLinkPage(url, {words.begin() + 2, words.end()});
+        } else if (kind == "hosts") {
+            if (words.size() < 4) reader.Fail("hosts needs URL FIRST COUNT");
+            scenario.SetGeneratedLinkPage(url, reader.Number(words[2], 0, 9'999'999),
+                                          reader.Number(words[3], 0, 10'000'000),
+                                          {words.begin() + 4, words.end()});
         } else if (kind == "html") {
             if (words.size() != 2) reader.Fail("html takes only an address");
             scenario.Set(url, Page(ReadHtmlBlock(reader)));

@@ -16,6 +16,8 @@ class ScenarioError : public std::runtime_error {
 // Reads a scenario from its text form, one address per line:
 //   # a comment (blank lines are skipped too)
 //   page URL [LINK ...]                       an index page linking to each LINK
+//   hosts URL FIRST COUNT [LINK ...]          a page of COUNT video links on hosts of their
+//                                             own, numbered from FIRST (h0000001.test is 1)
 //   html URL                                  the lines up to one holding only "." are the page
 //   video URL SIZE [nolength] [announce=N] [stall=N] [reset=N] [headers=N]
 //   redirect URL TARGET [CODE]                CODE defaults to 302
@@ -26,7 +28,7 @@ class ScenarioError : public std::runtime_error {
 //   results QUERY | ADDRESS ...               QUERY "*" stands for every other query
 // announce=N announces N bytes whatever the true size; stall=N sends N body bytes, then nothing;
 // reset=N sends N body bytes, then resets the connection; headers=N sends N bytes of filler
-// header lines before the real ones.
+// header lines before the real ones. A hosts page links each LINK after its video links.
 // Throws ScenarioError naming the line of the first mistake.
 Scenario ParseScenario(std::istream& in);
 
