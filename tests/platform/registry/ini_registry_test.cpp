@@ -23,13 +23,19 @@ class IniRegistryTest : public ::testing::Test {
 };
 
 TEST_F(IniRegistryTest, EveryWriteReplacesTheFileWholeAndAnyValueSurvivesAReopen) {
-    const std::string texts[] = {"cats, dogs; \"birds\" = \\ fish", "@ByteArray(not really)", "",
-                                 std::string(5000, 'x'), "latin \xE9t\xE9"};  // not UTF-8
+    const std::string texts[] = {"cats, dogs",
+                                 "; \"birds\" = \\ fish\x01"
+                                 "f",
+                                 "@ByteArray(not really)",
+                                 "",
+                                 std::string(5000, 'x'),
+                                 "latin \xE9"
+                                 "a"};  // not UTF-8
     IniRegistry registry(file);
     struct stat before = {}, after = {};
     ASSERT_TRUE(registry.SetValue(kKey, "ProjectNum", "1") && stat(file.c_str(), &before) == 0);
     std::ifstream held(file);  // keeps the old inode from being reused by a later file
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 6; ++i)
         ASSERT_TRUE(registry.SetValue(kKey, "Project" + std::to_string(i), texts[i]));
     // A new inode: the new text was written elsewhere and renamed over the old file.
     EXPECT_TRUE(stat(file.c_str(), &after) == 0 && before.st_ino != after.st_ino);
@@ -38,7 +44,7 @@ TEST_F(IniRegistryTest, EveryWriteReplacesTheFileWholeAndAnyValueSurvivesAReopen
     EXPECT_TRUE(reopened.KeyExists(kKey) && reopened.KeyExists("Software"));
     EXPECT_FALSE(reopened.KeyExists("Software\\ClipHarvester") ||
                  reopened.KeyExists(kKey + "\\x") || reopened.KeyExists(""));
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 6; ++i)
         EXPECT_EQ(reopened.GetValue(kKey, "Project" + std::to_string(i)), texts[i]) << i;
     EXPECT_EQ(ReadSetting(reopened, kKey, "Project9"), "");
     // Changes between BeginChanges and EndChanges reach the file together, at the end.
