@@ -127,7 +127,7 @@ class CrawlLoop {
         if (allSiteLinksStarted_ && state_.SitePagesPending() == 0 &&
             state_.ExpandPagesPending() == 0 && state_.VideoDownloadsActive() == 0 &&
             (!state_.VideoLinks.HasWaiting() || !state_.SaveFailure.empty()) &&
-            state_.SiteLinkNext == state_.SiteLinkCount() && state_.SiteLinkCount() != 0)
+            state_.SiteLinkNext == state_.SiteLinkCount())
             return CrawlEnd::Completed;
         return std::nullopt;
     }

@@ -7,6 +7,7 @@
 #include "engine/product.h"
 #include "engine/query_step.h"
 #include "engine/search_step.h"
+#include "engine/status_texts.h"
 #include "engine/unfinished_work.h"
 #include "engine/video_reorder.h"
 
@@ -68,12 +69,27 @@ void ShowMessage(EngineSession& session, const std::string& text) {
     session.Ports.Messages.Show(text, kProductTitle, MessageIcon::Exclamation);
 }
 
+// A run that had nothing to do says why: the search was refused, or it named no site.
+RunEnd CompletedEnd(const RunState& state) {
+    if (state.SiteLinkCount() > 0 || state.VideoLinkCount() > 0) return RunEnd::Completed;
+    if (!state.SearchRefusal.empty()) return RunEnd::Refused;
+    return state.SearchAnswered ? RunEnd::NothingFound : RunEnd::Completed;
+}
+
+std::string CompletedMessage(const RunState& state, RunEnd end) {
+    if (end == RunEnd::Refused) return SearchRefusedMessage(state.SearchRefusal);
+    if (end == RunEnd::NothingFound) return NoSiteFoundMessage(state.Search->Name());
+    if (state.VideoLinkCount() == 0) return kNothingNewMessage;
+    return "Video search engine has downloaded all your favourite videos !";
+}
+
 RunEnd AnnounceEnd(EngineSession& session, CrawlEnd end) {
     if (end == CrawlEnd::Completed) {
+        const RunEnd completed = CompletedEnd(session.State);
         // Videos that could not be saved are not "all downloaded": the end says what failed.
         if (session.State.SaveFailure.empty())
-            ShowMessage(session, "Video search engine has downloaded all your favourite videos !");
-        return RunEnd::Completed;
+            ShowMessage(session, CompletedMessage(session.State, completed));
+        return completed;
     }
     session.Status("Canceling...");
     ShowMessage(session, end == CrawlEnd::NetworkLost ? "You are not on the internet !"
@@ -134,12 +150,10 @@ RunOutcome RunEngine(RunState& state, EnginePorts& ports) {
         BeginRun(state);
         FetchSeedPages(session);
         const QueriesLeft queriesLeft = RunQueryStep(session);
-        const int answersBefore = state.Pages.AnswerCount(FetchKind::ResultsPage);
         if (state.PageBatchCount() >= 1) RunSearchStep(session);
         // The query counts as asked only together with what it found: a search that was
-        // interrupted, or whose results page never arrived, leaves it to be asked again.
-        if (queriesLeft && !state.StopRequested &&
-            state.Pages.AnswerCount(FetchKind::ResultsPage) > answersBefore)
+        // interrupted, refused, or whose results page never arrived is asked again.
+        if (queriesLeft && !state.StopRequested && state.SearchAnswered)
             session.WriteList(ListSuffix::Queries, *queriesLeft);
         session.Status("All predefined parameters have been processed ");
         LoadPendingWork(session);

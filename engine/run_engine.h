@@ -9,10 +9,12 @@ namespace ch {
 
 // How a run ended.
 enum class RunEnd {
-    Completed,    // every site visited and every video taken
-    Stopped,      // the user asked to stop
-    NetworkLost,  // the network watch found the network down
-    Failed,       // something inside the run failed; Failure says what
+    Completed,     // every site visited and every video taken
+    Refused,       // nothing to do: the search engine refused the query and nothing was pending
+    NothingFound,  // nothing to do: the search named no site and nothing was pending
+    Stopped,       // the user asked to stop
+    NetworkLost,   // the network watch found the network down
+    Failed,        // something inside the run failed; Failure says what
 };
 
 struct RunOutcome {

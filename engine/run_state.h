@@ -7,6 +7,7 @@
 #include "engine/download_slots.h"
 #include "engine/indexed_list.h"
 #include "engine/page_fetches.h"
+#include "engine/search_engine.h"
 #include "engine/video_queue.h"
 
 namespace ch {
@@ -56,11 +57,21 @@ struct RunState {
     std::vector<std::string> QueryPlan;  // at most 15 entries in use
     int QueryCount = 0;
 
+    // The web search back end chosen in the settings ("google", "duckduckgo-lite" or the address
+    // of a SearXNG instance), and the one the front end made of it for the runs (not owned).
+    std::string SearchEngineChoice;
+    const SearchEngine* Search = nullptr;
+
+    // What the search of this run got: whether any results page answered, the refusal the user
+    // was told of ("... refused the search: ..."), and the next results page the last one named.
+    bool SearchAnswered = false;
+    std::string SearchRefusal;
+    std::string NextResultsPage;
+
     // Results paging.
     std::vector<std::string> ResultPages;
     int ResultPageCount = 0;
     int ResultPageNext = 0;
-    int ResultStart = 0;
 
     // Site pages.
     IndexedList SiteLinks;

@@ -21,6 +21,9 @@ void PrepareSearch(RunState& state) {
     state.VideoLinks.Clear();
     state.ExpandPagesStarted = 0;
     state.SaveFailure.clear();
+    state.SearchAnswered = false;
+    state.SearchRefusal.clear();
+    state.NextResultsPage.clear();
 }
 
 }  // namespace ch

@@ -5,21 +5,21 @@
 namespace ch {
 namespace {
 
-constexpr int kResultsPerPage = 100;
-
-// Fetches results pages while each one adds site links.
+// Fetches results pages while each one adds site links and names a next one; a refusal ends
+// the paging at once.
 void PageThroughResults(EngineSession& session) {
     RunState& state = session.State;
+    if (!state.Search) throw RunFailure("no search engine chosen");
     const std::string& query = state.PageBatch[0];
-    state.ResultPages = {ResultsPageAddress(query, 0)};
+    state.ResultPages = {state.Search->FirstPage(query)};
     state.ResultPageNext = 0;
     state.ResultPageCount = 1;
-    state.ResultStart = 0;
     while (true) {
         const int countBefore = state.SiteLinkCount();
         if (state.ResultPageNext < state.ResultPageCount) {
             session.Yield();
             session.Status("Parsing another google page ...");
+            state.NextResultsPage.clear();
             session.Ports.Control.BeginHtmlDownload(
                 {FetchKind::ResultsPage,
                  state.ResultPages[static_cast<size_t>(state.ResultPageNext)]});
@@ -27,11 +27,9 @@ void PageThroughResults(EngineSession& session) {
             ++state.ResultPageCount;
         }
         session.WaitForPages(FetchKind::ResultsPage, session.Now());
-        if (state.SiteLinkCount() <= countBefore) return;
-        state.ResultStart += kResultsPerPage;
+        if (state.SiteLinkCount() <= countBefore || state.NextResultsPage.empty()) return;
         state.ResultPages.resize(static_cast<size_t>(state.ResultPageNext) + 1);
-        state.ResultPages[static_cast<size_t>(state.ResultPageNext)] =
-            ResultsPageAddress(query, state.ResultStart);
+        state.ResultPages[static_cast<size_t>(state.ResultPageNext)] = state.NextResultsPage;
     }
 }
 

@@ -16,6 +16,20 @@ inline constexpr const char* kSettingsNotSavedText =
     "The settings could not be saved in registry.ini (is the disk full or the program folder "
     "read-only?): the search did not start";
 
+// The status line when a search engine refuses, said once per run: "<engine> refused the
+// search: <what it answered>".
+inline std::string SearchRefusalText(const std::string& engine, const std::string& why) {
+    return engine + " refused the search: " + why;
+}
+// The end of a run that had nothing to do.
+inline std::string SearchRefusedMessage(const std::string& refusal) {
+    return refusal + ". The query is kept for the next run; nothing else was pending.";
+}
+inline std::string NoSiteFoundMessage(const std::string& engine) {
+    return engine + " answered the search but named no site, and nothing else was pending.";
+}
+inline constexpr const char* kNothingNewMessage = "There was nothing new to download.";
+
 inline std::string SlotPercentText(double percent) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f%%", percent);

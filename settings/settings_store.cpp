@@ -90,12 +90,17 @@ SettingsStatus LoadSettings(RunState& state, Registry& registry) {
         state.Projects.push_back(std::move(*project));
     }
     state.ProjectCount = static_cast<int>(state.Projects.size());
+    state.SearchEngineChoice = ReadSetting(registry, kSettingsKeyPath, kSearchEngineValue);
     return SettingsStatus::Ok;
 }
 
 SettingsStatus StartSettings(RunState& state, Registry& registry) {
     return SettingsStored(registry) ? LoadSettings(state, registry)
                                     : InitialiseSettings(state, registry);
+}
+
+bool SaveSearchEngineSetting(const RunState& state, Registry& registry) {
+    return WriteSetting(registry, kSettingsKeyPath, kSearchEngineValue, state.SearchEngineChoice);
 }
 
 bool SaveResourceSetting(const RunState& state, Registry& registry) {
@@ -119,6 +124,8 @@ ProjectSave SaveSearchSettings(RunState& state, Registry& registry) {
     registry.BeginChanges();
     DeleteSettingsKey(registry, kSettingsKeyPath);
     WriteSetting(registry, kSettingsKeyPath, kDownloadFolderValue, state.DownloadFolder);
+    if (!state.SearchEngineChoice.empty())
+        WriteSetting(registry, kSettingsKeyPath, kSearchEngineValue, state.SearchEngineChoice);
     for (int i = 0; i < state.ProjectCount; ++i) {
         WriteSetting(registry, kSettingsKeyPath, ProjectValueName(i + 1),
                      state.Projects[static_cast<size_t>(i)]);

@@ -10,6 +10,8 @@ namespace ch {
 inline constexpr const char* kSettingsKeyPath = "Software\\ClipHarvester 2.0\\ResSetting";
 inline constexpr const char* kDownloadFolderValue = "Download_File_Folder";
 inline constexpr const char* kProjectNumValue = "ProjectNum";
+// The web search back end; absent means the default, Google.
+inline constexpr const char* kSearchEngineValue = "Search_Engine";
 
 // "Project" followed by the 1-based position: Project1 is the most recent project.
 std::string ProjectValueName(int number);
@@ -34,11 +36,14 @@ bool SettingsStored(Registry& registry);
 
 // First start: the download folder "videos" beside the program and the one project "funny".
 SettingsStatus InitialiseSettings(RunState& state, Registry& registry);
-// Later starts: fills DownloadFolder, Projects and ProjectCount from the registry.
+// Later starts: fills DownloadFolder, Projects, ProjectCount and SearchEngineChoice from the
+// registry.
 SettingsStatus LoadSettings(RunState& state, Registry& registry);
 // Start-up: InitialiseSettings when nothing is stored yet, LoadSettings otherwise.
 SettingsStatus StartSettings(RunState& state, Registry& registry);
 
+// Stores SearchEngineChoice and nothing else; false when the settings could not be written.
+bool SaveSearchEngineSetting(const RunState& state, Registry& registry);
 // Stores DownloadFolder and nothing else; false when the settings could not be written.
 bool SaveResourceSetting(const RunState& state, Registry& registry);
 

@@ -69,10 +69,15 @@ void ocxParseWeb::ReadProgress(const std::string& name, int status, const std::s
             if (fetch->kind == FetchKind::Video && statusText.starts_with(kBodyNotWritten))
                 videos_.SaveFailed(fetch->address, statusText);
             else
-                Failed(*fetch);
+                Failed(*fetch, statusText);
             break;
         case ReadStatus::Redirecting:
-            AddExpandLink(web_, statusText);
+            // Where a results page leads tells whether the search was refused; it is no page of
+            // any site to crawl.
+            if (fetch->kind == FetchKind::ResultsPage)
+                pages_.Redirected(*fetch, statusText);
+            else
+                AddExpandLink(web_, statusText);
             break;
         case ReadStatus::DownloadingData:
             // Only videos have a size window; pages of any size are left alone.
@@ -90,7 +95,7 @@ void ocxParseWeb::ReadComplete(const std::string& name, int status, const ReadBo
     if (!fetch) return;
     if (status == ReadStatus::Error) {
         web_.Report.Status("Error occured while downloading: " + fetch->address);
-        Failed(*fetch);
+        Failed(*fetch, {});
         return;
     }
     if (status != ReadStatus::EndDownloadData) return;
@@ -101,11 +106,11 @@ void ocxParseWeb::ReadComplete(const std::string& name, int status, const ReadBo
         pages_.Complete(*fetch, body.Data);
 }
 
-void ocxParseWeb::Failed(const Fetch& fetch) {
+void ocxParseWeb::Failed(const Fetch& fetch, const std::string& why) {
     if (fetch.kind == FetchKind::Video)
         videos_.Fail(fetch.address);
     else
-        pages_.Fail(fetch);
+        pages_.Fail(fetch, why);
 }
 
 void ocxParseWeb::ShowReadStatus(int status, const std::string& address) {

@@ -39,7 +39,7 @@ class ocxParseWeb final : public DownloadControl, public ReadListener {
     const RejectedHostTally& RejectedHosts() const { return videos_.RejectedHosts(); }
 
   private:
-    void Failed(const Fetch& fetch);
+    void Failed(const Fetch& fetch, const std::string& why);
     void ShowReadStatus(int status, const std::string& address);
 
     RunState& state_;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/fetch.h"
+#include "engine/search_engine.h"
 #include "web/download_service.h"
 #include "web/web_context.h"
 
@@ -19,8 +20,10 @@ class PageFetchControl {
 
     // False when the service refused the read; the fetch has then ended at once.
     bool Begin(const Fetch& page);
-    // The read failed: the fetch ends without a page.
-    void Fail(const Fetch& page);
+    // The read failed (why: as the service said, possibly empty): the fetch ends without a page.
+    void Fail(const Fetch& page, const std::string& why = {});
+    // A results page read was redirected to target.
+    void Redirected(const Fetch& page, const std::string& target);
     // The read delivered the page: it is parsed (unless too large to parse), then the fetch ends.
     void Complete(const Fetch& page, const std::string& body);
     void CancelAll();
@@ -31,10 +34,13 @@ class PageFetchControl {
   private:
     bool Forget(const Fetch& page);
     void Parse(const Fetch& page, const std::string& body);
+    // Hands a results page, or its failure, to the search back end for its sites and verdict.
+    void ReadResults(const ResultsAnswer& answer);
 
     WebContext& web_;
     DownloadService& service_;
     std::vector<Fetch> pending_;
+    std::string resultsRedirect_;  // of the results page in flight (one at a time)
 };
 
 }  // namespace ch

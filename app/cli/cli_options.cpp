@@ -1,5 +1,7 @@
 #include "app/cli/cli_options.h"
 
+#include <optional>
+
 #include "engine/product.h"
 
 namespace ch {
@@ -7,12 +9,23 @@ namespace ch {
 namespace {
 
 const std::string kFolderOption = "--program-folder";
+const std::string kEngineOption = "--search-engine";
 
 CliOptions Refuse(std::string why) {
     CliOptions options;
     options.What = CliOptions::Action::BadUsage;
     options.Error = std::move(why);
     return options;
+}
+
+// The value of "--name VALUE" or "--name=VALUE" (moving i past it), or nothing for another
+// argument; empty when the value is missing.
+std::optional<std::string> ValueOf(const std::string& name,
+                                   const std::vector<std::string>& arguments, size_t& i) {
+    const std::string& argument = arguments[i];
+    if (argument.starts_with(name + "=")) return argument.substr(name.size() + 1);
+    if (argument != name) return std::nullopt;
+    return i + 1 < arguments.size() ? arguments[++i] : "";
 }
 
 }  // namespace
@@ -33,12 +46,12 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
         } else if (argument == "--version") {
             options.What = CliOptions::Action::Version;
             return options;
-        } else if (argument == kFolderOption || argument.starts_with(kFolderOption + "=")) {
-            if (argument == kFolderOption)
-                options.ProgramFolder = i + 1 < arguments.size() ? arguments[++i] : "";
-            else
-                options.ProgramFolder = argument.substr(kFolderOption.size() + 1);
-            if (options.ProgramFolder.empty()) return Refuse(kFolderOption + " needs a folder");
+        } else if (const auto folder = ValueOf(kFolderOption, arguments, i)) {
+            options.ProgramFolder = *folder;
+            if (folder->empty()) return Refuse(kFolderOption + " needs a folder");
+        } else if (const auto engine = ValueOf(kEngineOption, arguments, i)) {
+            options.SearchEngine = *engine;
+            if (engine->empty()) return Refuse(kEngineOption + " needs an engine");
         } else {
             return Refuse("unknown option " + argument);
         }
@@ -62,6 +75,9 @@ std::string CliUsageText() {
            "Options:\n"
            "  --program-folder DIR  keep settings, list files and denied.txt in DIR\n"
            "                        (default: the folder of this program)\n"
+           "  --search-engine ENGINE  search with ENGINE from now on: google (the default),\n"
+           "                        duckduckgo-lite, or the http(s) address of a SearXNG\n"
+           "                        instance with its JSON format enabled (kept in registry.ini)\n"
            "  -h, --help            show this help and exit\n"
            "  --version             show the version and exit\n"
            "\n"
@@ -69,7 +85,8 @@ std::string CliUsageText() {
            "saves the lists and ends at once.\n"
            "\n"
            "Exit status: 0 all videos downloaded, 1 failure, 2 bad usage, 3 network lost,\n"
-           "4 stopped.\n";
+           "4 stopped, 5 the search engine refused the search and nothing else was pending,\n"
+           "6 the search named no site and nothing else was pending.\n";
 }
 
 std::string CliVersionText() {

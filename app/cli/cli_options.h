@@ -10,6 +10,7 @@ struct CliOptions {
     Action What = Action::BadUsage;
     std::string Keyword;        // as typed; the harvest lowers it like the keyword field does
     std::string ProgramFolder;  // empty: the folder of the executable
+    std::string SearchEngine;   // empty: the one chosen before (kept in the settings)
     std::string Error;          // why the command line was refused
 };
 

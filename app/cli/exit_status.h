@@ -9,6 +9,8 @@ enum class ExitStatus : int {
     BadUsage = 2,
     NetworkLost = 3,
     Stopped = 4,
+    SearchRefused = 5,  // the search engine refused, and nothing else was pending
+    NothingFound = 6,   // the search named no site, and nothing else was pending
 };
 
 inline int ToProcessStatus(ExitStatus status) {

@@ -65,9 +65,12 @@ class Harvest {
     }
 
   private:
-    ExitStatus Fail(const std::string& why) {
-        output_.Err << "clipharvester-cli: " << why << '\n';
+    void Tell(const std::string& what) {
+        output_.Err << "clipharvester-cli: " << what << '\n';
         output_.Err.flush();
+    }
+    ExitStatus Fail(const std::string& why) {
+        Tell(why);
         return ExitStatus::Failed;
     }
 
@@ -154,6 +157,12 @@ class Harvest {
         switch (outcome.End) {
             case RunEnd::Completed:
                 return ExitStatus::Completed;
+            case RunEnd::Refused:
+                Tell(SearchRefusedMessage(state_.SearchRefusal));
+                return ExitStatus::SearchRefused;
+            case RunEnd::NothingFound:
+                Tell(NoSiteFoundMessage(state_.Search->Name()));
+                return ExitStatus::NothingFound;
             case RunEnd::Stopped:
                 return ExitStatus::Stopped;
             case RunEnd::NetworkLost:

@@ -68,7 +68,8 @@ int ChildProcess::WaitForExit(std::chrono::seconds limit) {
 }
 
 void ChildProcess::Signal(int number) {
-    ::kill(static_cast<pid_t>(process_->processId()), number);
+    // A program that has ended has no id: kill(0) would signal the test's whole process group.
+    if (const qint64 id = process_->processId(); id > 0) ::kill(static_cast<pid_t>(id), number);
 }
 
 void ChildProcess::CloseInput() {
