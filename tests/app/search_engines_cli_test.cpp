@@ -32,7 +32,7 @@ constexpr std::string_view kLiteResults =
     "search ddg-lite https://lite.duckduckgo.com/lite/?q=* | http://site001.test/videos/ "
     "https://site002.test/clips/ https://site002.test/clips/ http://site001.test/videos/\n";
 
-struct Run {
+struct Outcome {
     int status = -1;
     std::string errors;
     std::string webLog;  // one line per request: method, address, status
@@ -57,7 +57,7 @@ class SearchEnginesCliTest : public ::testing::Test {
     }
 
     // One whole run of the program for the keyword, against the sites and the engine's pages.
-    Run Harvest(const std::string& engine, std::string_view pages, const std::string& keyword) {
+    Outcome Harvest(const std::string& engine, std::string_view pages, const std::string& keyword) {
         const fs::path scenario = scratch.Path() / "scenario.txt";
         std::ofstream(scenario) << kSites << pages;
         ChildProcess web(CH_SIMWEB_PATH, {"--scenario", scenario.string(), "--log", "--tls-cert",
@@ -75,7 +75,7 @@ class SearchEnginesCliTest : public ::testing::Test {
                           {"no_proxy", ""},
                           {"NO_PROXY", ""},
                           {"CLIPHARVESTER_NETWORK_DOWN_FLAG", (scratch.Path() / "down").string()}});
-        Run run;
+        Outcome run;
         run.status = cli.WaitForExit();
         run.errors = cli.Errors();
         web.CloseInput();  // the server ends, and its log is read to the end
@@ -83,7 +83,7 @@ class SearchEnginesCliTest : public ::testing::Test {
         run.webLog = web.Output();
         return run;
     }
-    std::size_t Requests(const Run& run, const std::string& line) const {
+    std::size_t Requests(const Outcome& run, const std::string& line) const {
         std::istringstream log(run.webLog);
         std::size_t count = 0;
         for (std::string entry; std::getline(log, entry);) count += entry == line;
@@ -118,13 +118,14 @@ TEST_F(SearchEnginesCliTest, ARefusalOrAnEmptyAnswerEndsTheRunAndKeepsTheQueries
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.engine) + ": " + std::string(row.pages));
         fs::remove_all(folder);
-        const Run run = Harvest(row.engine, row.pages, "funny");
+        const Outcome run = Harvest(row.engine, row.pages, "funny");
         EXPECT_EQ(run.status, row.status) << run.errors << run.webLog;
         EXPECT_NE(run.errors.find(row.message), std::string::npos) << run.errors;
-        if (row.status == 5)
+        if (row.status == 5) {
             EXPECT_EQ(
                 ReadListFile(KeywordListPath(folder, "funny", ListSuffix::Queries)).Entries.size(),
                 15u);
+        }
     }
 }
 
@@ -142,7 +143,7 @@ TEST_F(SearchEnginesCliTest, EachEngineLeadsToTheSitesItNamesOnceEach) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.engine);
         fs::remove_all(folder);
-        const Run run = Harvest(row.engine, row.pages, "funny");
+        const Outcome run = Harvest(row.engine, row.pages, "funny");
         EXPECT_EQ(run.status, 0) << run.errors << run.webLog;
         EXPECT_EQ(Requests(run, "GET http://site001.test/videos/ 200"), 1u) << run.webLog;
         EXPECT_EQ(Requests(run, "GET http://site002.test/clips/ 200"), 1u) << run.webLog;
@@ -153,9 +154,10 @@ TEST_F(SearchEnginesCliTest, EachEngineLeadsToTheSitesItNamesOnceEach) {
 }
 
 TEST_F(SearchEnginesCliTest, AKeywordARefusedRunLeftIsSearchedOnTheNextRun) {
-    const Run refused = Harvest("google", "status http://www.google.com/search?* 429\n", "cats");
+    const Outcome refused =
+        Harvest("google", "status http://www.google.com/search?* 429\n", "cats");
     EXPECT_EQ(refused.status, 5) << refused.errors;
-    const Run again = Harvest("duckduckgo-lite", kLiteResults, "cats");
+    const Outcome again = Harvest("duckduckgo-lite", kLiteResults, "cats");
     EXPECT_EQ(again.status, 0) << again.errors << again.webLog;
     EXPECT_NE(again.webLog.find("GET http://lite.duckduckgo.com/lite/?q="), std::string::npos)
         << again.webLog;
