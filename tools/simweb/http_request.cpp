@@ -46,7 +46,10 @@ std::optional<RequestHead> ParseRequestHead(std::string_view head) {
     RequestHead request;
     request.method = std::string(line.substr(0, firstBlank));
     const std::string_view target = line.substr(firstBlank + 1, lastBlank - firstBlank - 1);
-    if (StartsWithNoCase(target, "http://")) {
+    if (request.method == "CONNECT") {
+        if (target.empty() || target.find('/') != std::string_view::npos) return std::nullopt;
+        request.url = std::string(target);
+    } else if (StartsWithNoCase(target, "http://")) {
         request.url = std::string(target);
     } else if (target.starts_with("/")) {
         const std::string host = HostHeader(head);

@@ -8,7 +8,9 @@ namespace ch::simweb {
 
 struct RequestHead {
     std::string method;
-    std::string url;  // absolute: taken from a proxy-form request line, or built from Host
+    // Absolute: taken from a proxy-form request line, or built from Host; for CONNECT the
+    // "host:port" asked for.
+    std::string url;
 };
 
 // Reads a request head (request line and header lines, without the closing blank line). Answers

@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -18,18 +20,23 @@
 #include "tools/simweb/demo_scenario.h"
 #include "tools/simweb/scenario_text.h"
 #include "tools/simweb/server.h"
+#include "tools/simweb/tls_tunnels.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: clipharvester-simweb [--port N] [--scenario FILE|demo] [--delay-ms N] [--log]\n"
-    "Serves the simulated web on 127.0.0.1; point http_proxy at it.\n";
+    "                            [--tls-cert PEM --tls-key PEM]\n"
+    "Serves the simulated web on 127.0.0.1; point http_proxy at it. With a certificate (chain)\n"
+    "and its key, CONNECT tunnels speak TLS and serve https addresses from the same scenario.\n";
 
 struct Options {
     std::uint16_t port = 0;
     std::string scenario = "demo";
     int delayMs = 0;
     bool log = false;
+    std::string tlsCertificate;
+    std::string tlsKey;
 };
 
 std::optional<long> Number(const std::string& text, long max) {
@@ -57,10 +64,15 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             options.delayMs = static_cast<int>(*delay);
         } else if (arg == "--scenario" && hasValue) {
             options.scenario = argv[++i];
+        } else if (arg == "--tls-cert" && hasValue) {
+            options.tlsCertificate = argv[++i];
+        } else if (arg == "--tls-key" && hasValue) {
+            options.tlsKey = argv[++i];
         } else {
             return std::nullopt;
         }
     }
+    if (options.tlsCertificate.empty() != options.tlsKey.empty()) return std::nullopt;
     return options;
 }
 
@@ -79,10 +91,10 @@ bool WatchStandardInput() {
 }
 
 // Returns when SIGINT, SIGTERM or SIGHUP arrives, or when a watched standard input closes.
-void WaitForTheEnd(int signals) {
+void WaitForTheEnd(int signalFd) {
     const bool watchInput = WatchStandardInput();
     for (;;) {
-        pollfd fds[2] = {{signals, POLLIN, 0}, {watchInput ? STDIN_FILENO : -1, POLLIN, 0}};
+        pollfd fds[2] = {{signalFd, POLLIN, 0}, {watchInput ? STDIN_FILENO : -1, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) continue;
         if (fds[0].revents != 0) return;
         if (fds[1].revents != 0) {
@@ -105,7 +117,8 @@ int main(int argc, char** argv) {
     sigemptyset(&stopSignals);
     for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stopSignals, s);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    const int signals = signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    const QCoreApplication application(argc, argv);  // Qt's TLS back end is a plugin
 
     try {
         std::mutex outputMutex;
@@ -116,13 +129,20 @@ int main(int argc, char** argv) {
                 std::lock_guard lock(outputMutex);
                 std::cout << line << std::endl;
             };
+        std::unique_ptr<ch::simweb::TlsTunnels> tunnels;  // outlives the server
+        if (!options->tlsCertificate.empty()) {
+            tunnels =
+                std::make_unique<ch::simweb::TlsTunnels>(options->tlsCertificate, options->tlsKey);
+            serverOptions.tunnel = [&tunnels](int fd) { tunnels->Take(fd); };
+        }
         ch::simweb::Server server(LoadScenario(options->scenario), serverOptions);
         const std::uint16_t port = server.Start(options->port);
+        if (tunnels) tunnels->RelayTo(port);
         {
             std::lock_guard lock(outputMutex);
             std::cout << port << std::endl;
         }
-        WaitForTheEnd(signals);
+        WaitForTheEnd(signalFd);
         server.Stop();
     } catch (const std::exception& error) {
         std::cerr << "clipharvester-simweb: " << error.what() << "\n";

@@ -7,6 +7,7 @@
 
 #include "engine/product.h"
 #include "tools/simweb/html_pages.h"
+#include "tools/simweb/search_pages.h"
 
 namespace ch::simweb {
 
@@ -30,51 +31,32 @@ UrlParts SplitUrl(std::string_view url) {
     const auto slash = url.find_first_of("/?");
     UrlParts parts;
     parts.host = Lower(url.substr(0, slash));
-    if (parts.host.ends_with(":80")) parts.host.resize(parts.host.size() - 3);
+    for (const std::string_view port : {":80", ":443"})
+        if (parts.host.ends_with(port)) parts.host.resize(parts.host.size() - port.size());
     parts.path = slash == std::string_view::npos ? "/" : std::string(url.substr(slash));
     if (parts.path.front() == '?') parts.path = "/" + parts.path;
     return parts;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// "+" stands for a blank; %XX escapes are decoded, broken ones kept as they are.
-std::string DecodeQueryValue(std::string_view value) {
-    std::string decoded;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '+') {
-            decoded += ' ';
-        } else if (value[i] == '%' && i + 2 < value.size() && HexValue(value[i + 1]) >= 0 &&
-                   HexValue(value[i + 2]) >= 0) {
-            decoded += static_cast<char>(HexValue(value[i + 1]) * 16 + HexValue(value[i + 2]));
-            i += 2;
+// Whether the address matches the pattern, in which "*" stands for any run of characters.
+bool GlobMatches(std::string_view pattern, std::string_view text) {
+    std::size_t p = 0, t = 0, star = std::string_view::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = t;
+        } else if (p < pattern.size() && pattern[p] == text[t]) {
+            ++p;
+            ++t;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            t = ++resume;
         } else {
-            decoded += value[i];
+            return false;
         }
     }
-    return decoded;
-}
-
-std::string QueryValue(std::string_view path, std::string_view key) {
-    const auto question = path.find('?');
-    if (question == std::string_view::npos) return {};
-    std::string_view query = path.substr(question + 1);
-    while (!query.empty()) {
-        const auto amp = query.find('&');
-        const std::string_view pair = query.substr(0, amp);
-        const auto equals = pair.find('=');
-        if (pair.substr(0, equals) == key)
-            return equals == std::string_view::npos ? ""
-                                                    : DecodeQueryValue(pair.substr(equals + 1));
-        if (amp == std::string_view::npos) break;
-        query.remove_prefix(amp + 1);
-    }
-    return {};
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
 }
 
 }  // namespace
@@ -141,7 +123,15 @@ std::string CanonicalUrl(std::string_view url) {
 }
 
 Response& Scenario::Set(std::string_view url, Response response) {
-    return responses_.insert_or_assign(CanonicalUrl(url), std::move(response)).first->second;
+    std::string canonical = CanonicalUrl(url);
+    if (canonical.find('*') != std::string::npos)
+        return std::get<Response>(
+            rules_.emplace_back(std::move(canonical), std::move(response)).second);
+    return responses_.insert_or_assign(std::move(canonical), std::move(response)).first->second;
+}
+
+void Scenario::SetSearchPage(std::string_view url, SearchPage page) {
+    rules_.emplace_back(CanonicalUrl(url), std::move(page));
 }
 
 Response& Scenario::SetLinkPage(std::string_view url, const std::vector<std::string>& links) {
@@ -165,11 +155,17 @@ Response Scenario::Answer(std::string_view url) const {
     if (const auto found = generatedPages_.find(canonical); found != generatedPages_.end())
         return Page(GeneratedLinkPageHtml(canonical, found->second.first, found->second.count,
                                           found->second.links));
+    for (const auto& [pattern, rule] : rules_) {
+        if (!GlobMatches(pattern, canonical)) continue;
+        if (const auto* page = std::get_if<SearchPage>(&rule))
+            return SearchAnswer(*page, canonical);
+        return std::get<Response>(rule);
+    }
 
     const UrlParts parts = SplitUrl(canonical);
     if (parts.host == kResultsHost && parts.path.starts_with("/search?")) {
-        const std::string query = QueryValue(parts.path, "q");
-        const std::string start = QueryValue(parts.path, "start");
+        const std::string query = QueryParameter(parts.path, "q");
+        const std::string start = QueryParameter(parts.path, "start");
         auto entry = results_.find(query);
         if (entry == results_.end()) entry = results_.find("*");
         const bool firstPage = start.empty() || start == "0";

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <variant>
 #include <vector>
 
 namespace ch::simweb {
@@ -33,7 +36,24 @@ Response Status(int status);
 // A small gzip-encoded page that inflates to that many zero bytes.
 Response GzipBomb(std::int64_t inflatedSize);
 
-// "http://Host:80/p" and "http://host/p" are one address; an empty path is "/".
+// The answers of today's search engines, shaped as their pages were last documented.
+enum class SearchPageKind {
+    Google,       // results in current markup, hrefs wrapped as /url?q=; none: "did not match"
+    GoogleGate,   // the page for clients without JavaScript: a <noscript> refresh to enablejs
+    GoogleSorry,  // a redirect to https://www.google.com/sorry/index?continue=...
+    DdgLite,      // lite.duckduckgo.com: indented result tables, every second href wrapped
+    DdgAnomaly,   // DuckDuckGo's bot check, status 202
+    Searx,        // SearXNG's JSON, with a blocked engine among unresponsive_engines
+};
+
+struct SearchPage {
+    SearchPageKind kind = SearchPageKind::Google;
+    int status = 0;                    // 0: the kind's own status
+    std::vector<std::string> results;  // absolute addresses of the result sites
+};
+
+// "http://Host:80/p", "https://host:443/p" and "http://host/p" are one address; an empty path is
+// "/".
 std::string CanonicalUrl(std::string_view url);
 
 // The web as the tests and the demo see it. Any address not described answers 404, except the
@@ -41,8 +61,13 @@ std::string CanonicalUrl(std::string_view url);
 // web search engine, which are built from the results entries.
 class Scenario {
   public:
-    // Describes one address; the returned response may be adjusted further.
+    // Describes one address; the returned response may be adjusted further. A "*" in the address
+    // stands for any run of characters: such patterns are tried after the exact addresses, in the
+    // order they were set.
     Response& Set(std::string_view url, Response response);
+    // A search engine's page for the address or pattern (tried along with the patterns), built
+    // for the query each request asks.
+    void SetSearchPage(std::string_view url, SearchPage page);
     // An HTML page that links to each of the links, in order.
     Response& SetLinkPage(std::string_view url, const std::vector<std::string>& links);
     // A page of `count` video links, each on a host of its own, numbered from `first` (see
@@ -67,6 +92,8 @@ class Scenario {
     std::map<std::string, Response, std::less<>> responses_;
     std::map<std::string, GeneratedLinkPage, std::less<>> generatedPages_;
     std::map<std::string, std::vector<std::string>, std::less<>> results_;
+    // A deque keeps the references Set returns.
+    std::deque<std::pair<std::string, std::variant<Response, SearchPage>>> rules_;
 };
 
 }  // namespace ch::simweb

@@ -4,6 +4,8 @@
 #include <sstream>
 #include <vector>
 
+#include "tools/simweb/search_pages.h"
+
 namespace ch::simweb {
 
 namespace {
@@ -79,6 +81,21 @@ void ParseResults(const std::string& line, Scenario& scenario, const LineReader&
     scenario.SetResults(query, Words(line.substr(bar + 1)));
 }
 
+// search KIND URL [status=CODE] [| RESULT ...]
+void ParseSearch(const std::string& line, Scenario& scenario, const LineReader& reader) {
+    const auto bar = line.find('|');
+    const std::vector<std::string> words = Words(line.substr(0, bar));
+    SearchPage page;
+    if (words.size() < 3 || words.size() > 4) reader.Fail("search needs KIND URL [status=CODE]");
+    if (!SearchPageKindNamed(words[1], page.kind)) reader.Fail("unknown search page: " + words[1]);
+    if (words.size() == 4) {
+        if (!words[3].starts_with("status=")) reader.Fail("unknown search option: " + words[3]);
+        page.status = static_cast<int>(reader.Number(words[3].substr(7), 100, 599));
+    }
+    if (bar != std::string::npos) page.results = Words(line.substr(bar + 1));
+    scenario.SetSearchPage(words[2], std::move(page));
+}
+
 std::string ReadHtmlBlock(LineReader& reader) {
     std::string html;
     for (std::string line; reader.Next(line);) {
@@ -101,6 +118,10 @@ Scenario ParseScenario(std::istream& in) {
             ParseResults(Trim(line), scenario, reader);
             continue;
         }
+        if (kind == "search") {
+            ParseSearch(line, scenario, reader);
+            continue;
+        }
         if (words.size() < 2) reader.Fail(kind + " needs an address");
         const std::string& url = words[1];
         if (kind == "page") {
@@ -111,8 +132,10 @@ Scenario ParseScenario(std::istream& in) {
                                           reader.Number(words[3], 0, 10'000'000),
                                           {words.begin() + 4, words.end()});
         } else if (kind == "html") {
-            if (words.size() != 2) reader.Fail("html takes only an address");
-            scenario.Set(url, Page(ReadHtmlBlock(reader)));
+            if (words.size() > 3) reader.Fail("html needs URL [CODE]");
+            const int code =
+                words.size() == 3 ? static_cast<int>(reader.Number(words[2], 100, 599)) : 200;
+            scenario.Set(url, Page(ReadHtmlBlock(reader))).status = code;
         } else if (kind == "video") {
             ParseVideo(words, scenario, reader);
         } else if (kind == "redirect") {

@@ -18,7 +18,8 @@ class ScenarioError : public std::runtime_error {
 //   page URL [LINK ...]                       an index page linking to each LINK
 //   hosts URL FIRST COUNT [LINK ...]          a page of COUNT video links on hosts of their
 //                                             own, numbered from FIRST (h0000001.test is 1)
-//   html URL                                  the lines up to one holding only "." are the page
+//   html URL [CODE]                           the lines up to one holding only "." are the page,
+//                                             sent with CODE (default 200)
 //   video URL SIZE [nolength] [announce=N] [stall=N] [reset=N] [headers=N]
 //   redirect URL TARGET [CODE]                CODE defaults to 302
 //   status URL CODE                           an error page, e.g. 404 or 500
@@ -26,6 +27,17 @@ class ScenarioError : public std::runtime_error {
 //   silent URL                                no answer at all
 //   bomb URL SIZE                             a gzip page that inflates to SIZE zero bytes
 //   results QUERY | ADDRESS ...               QUERY "*" stands for every other query
+//   search KIND URL [status=CODE] [| RESULT ...]
+//                                             a search engine's answer built for the query
+//                                             asked: KIND google (none: "did not match"),
+//                                             google-gate (the JavaScript page), google-sorry
+//                                             (302 to /sorry/index), ddg-lite (every second
+//                                             href through duckduckgo.com/l/?uddg=), ddg-anomaly
+//                                             (202), searx (JSON); RESULT is a site address;
+//                                             status=CODE replaces the kind's status
+// A "*" in any URL stands for any run of characters (e.g. a query: "...search?q=funny*");
+// such patterns are tried after the exact addresses, first written first. https URLs are the
+// same addresses as http ones.
 // announce=N announces N bytes whatever the true size; stall=N sends N body bytes, then nothing;
 // reset=N sends N body bytes, then resets the connection; headers=N sends N bytes of filler
 // header lines before the real ones. A hosts page links each LINK after its video links.

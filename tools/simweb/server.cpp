@@ -41,6 +41,7 @@ const char* ReasonPhrase(int status) {
                                                        {403, "Forbidden"},
                                                        {404, "Not Found"},
                                                        {405, "Method Not Allowed"},
+                                                       {429, "Too Many Requests"},
                                                        {500, "Internal Server Error"},
                                                        {503, "Service Unavailable"}};
     const auto found = phrases.find(status);
@@ -78,6 +79,7 @@ struct Connection {
     std::size_t outSent = 0;
     std::int64_t bodyQueued = 0;
     bool reset = false;
+    bool tunnel = false;  // handed to ServerOptions::tunnel once the 200 is sent
 
     // How much of the body is sent before the answer ends, stalls or breaks off.
     std::int64_t BodyLimit() const {
@@ -147,14 +149,16 @@ class Server::Loop {
     }
 
     std::list<Connection>::iterator Close(std::list<Connection>::iterator c) {
-        if (c->reset) {
-            // Closing with a zero linger time sends a reset instead of an orderly end.
-            const linger now{1, 0};
-            setsockopt(c->fd, SOL_SOCKET, SO_LINGER, &now, sizeof now);
-        } else {
-            shutdown(c->fd, SHUT_RDWR);
+        if (c->fd >= 0) {  // not handed over to a tunnel
+            if (c->reset) {
+                // Closing with a zero linger time sends a reset instead of an orderly end.
+                const linger now{1, 0};
+                setsockopt(c->fd, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+            } else {
+                shutdown(c->fd, SHUT_RDWR);
+            }
+            close(c->fd);
         }
-        close(c->fd);
         server_.CountConnection(-1);
         return connections_.erase(c);
     }
@@ -192,6 +196,10 @@ class Server::Loop {
             Answer(c, "?", Status(400), false);
             return true;
         }
+        if (request->method == "CONNECT" && server_.options_.tunnel) {
+            OpenTunnel(c, request->url);
+            return true;
+        }
         c.url = CanonicalUrl(request->url);
         server_.Record(c.url);
         const bool known = request->method == "GET" || request->method == "HEAD";
@@ -210,8 +218,21 @@ class Server::Loop {
         c.due = SteadyClock::now() + std::chrono::milliseconds(server_.options_.delayMs);
     }
 
+    void OpenTunnel(Connection& c, const std::string& authority) {
+        if (server_.options_.log) server_.options_.log("CONNECT " + authority + " 200");
+        c.out = "HTTP/1.1 200 Connection established\r\n\r\n";
+        c.sendBody = false;
+        c.tunnel = true;
+        c.phase = Connection::Phase::Writing;
+    }
+
     bool Write(Connection& c) {
         for (;;) {
+            if (c.outSent == c.out.size() && c.tunnel) {
+                server_.options_.tunnel(c.fd);
+                c.fd = -1;
+                return false;
+            }
             if (c.outSent == c.out.size() && !QueueBody(c)) {
                 c.reset = c.sendBody && c.response.resetAfter >= 0;
                 if (c.response.stallAfter < 0 || !c.sendBody) return false;

@@ -17,11 +17,15 @@ struct ServerOptions {
     int delayMs = 0;  // waited before every answer
     // Called from the server's thread with one line per request: method, address, status.
     std::function<void(const std::string&)> log;
+    // When set, CONNECT is answered "200 Connection established" and the connection's descriptor
+    // handed over (the callee owns it from then on); unset, CONNECT is refused with 405.
+    std::function<void(int fd)> tunnel;
 };
 
 // An HTTP/1.1 server on 127.0.0.1 that answers every request, in proxy form or not, for any host
-// from its scenario. It serves on a thread of its own, so it runs inside a test that drives a Qt
-// event loop as well as in the standalone program. Every answer closes its connection.
+// from its scenario, and hands CONNECT tunnels to ServerOptions::tunnel. It serves on a thread of
+// its own, so it runs inside a test that drives a Qt event loop as well as in the standalone
+// program. Every answer closes its connection.
 class Server {
   public:
     explicit Server(Scenario scenario, ServerOptions options = {});
