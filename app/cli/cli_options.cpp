@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "engine/product.h"
+#include "web/search_engines/search_engines.h"
 
 namespace ch {
 
@@ -52,6 +53,8 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
         } else if (const auto engine = ValueOf(kEngineOption, arguments, i)) {
             options.SearchEngine = *engine;
             if (engine->empty()) return Refuse(kEngineOption + " needs an engine");
+            if (const std::string why = SearchEngineChoiceError(*engine); !why.empty())
+                return Refuse(why);
         } else {
             return Refuse("unknown option " + argument);
         }

@@ -28,9 +28,11 @@
 #include "platform/system/signal_pipe.h"
 #include "platform/system/single_instance_lock.h"
 #include "settings/search_start.h"
+#include "settings/settings_store.h"
 #include "shell/startup/start_up.h"
 #include "ui/terminal/terminal_status_view.h"
 #include "web/ocx_parse_web.h"
+#include "web/search_engines/search_engines.h"
 #include "web/video_file_names.h"
 
 namespace ch {
@@ -149,6 +151,16 @@ class Harvest {
         if (!KeywordFolderName(state_.CurrentKeyword))
             return Fail("the keyword cannot name a folder (empty, \".\", \"..\" or longer than " +
                         std::to_string(kMaxKeywordBytes) + " bytes): choose another");
+        // A search engine given on the command line becomes the choice of both programs.
+        if (!options_.SearchEngine.empty()) {
+            state_.SearchEngineChoice = options_.SearchEngine;
+            if (!SaveSearchEngineSetting(state_, *registry_)) return Fail(kSettingsNotSavedText);
+        }
+        const auto searchEngine = MakeSearchEngine(state_.SearchEngineChoice);
+        if (!searchEngine)
+            return Fail("registry.ini names a search engine that does not exist: " +
+                        SearchEngineChoiceError(state_.SearchEngineChoice));
+        state_.Search = searchEngine.get();
         if (BeginSearch(state_, *registry_, view, clock) == SearchStart::SettingsNotSaved)
             return Fail(kSettingsNotSavedText);
         EnginePorts ports{control, pump, view, view, clock, watch};
