@@ -61,94 +61,78 @@ struct Row {
     int page;
     ResultsVerdict verdict;
     std::string why;  // a part of Why ("" for any)
-    Texts sites;
-    std::string next;
+    Texts sites = {};
+    std::string next = "";
 };
+
+ResultsAnswer Failed(std::string failure) {
+    return {std::move(failure), "", ""};
+}
+ResultsAnswer MovedTo(std::string address) {
+    return {"", std::move(address), ""};
+}
+ResultsAnswer Page(std::string body) {
+    return {"", "", std::move(body)};
+}
 
 TEST(SearchEngines, ReadVerdictSitesAndNextPage) {
     const GoogleSearch google;
     const DuckDuckGoLite lite;
+    const std::string searxPage = "http://127.0.0.1:8888/search?q=q&format=json&pageno=";
     const SearxngSearch searx("http://127.0.0.1:8888");
     const auto R = ResultsVerdict::Results, N = ResultsVerdict::NoResults,
                X = ResultsVerdict::Refused;
     const std::string googleResults =
-        "<a href=\"/url?q=https://clips.com/v/&amp;sa=U\">C</a><a "
-        "href=\"/url?q=https://maps.google."
-        "com/x\">M</a><a href=\"/search?q=x\">S</a><table>www.t.com/a\nnext</table>";
-    const std::string liteResults =
-        "<form><input type=\"submit\" value=\"&lt; Previous\"><input type=\"hidden\" name=\"s\" "
-        "value=\"0\"></form>\n<a rel=\"nofollow\" href=\"https://www.a.com/x/\" "
-        "class='result-link'>A</a>\n<span class='link-text'>a.com/x</span>\n<span "
-        "class='link-text'>\n        host.com/videos\n      </span>\n<form action=\"/lite/\">"
-        "<input type=\"submit\" class='navbutton' value=\"Next Page &gt;\"><input type=\"hidden\" "
-        "name=\"q\" value=\"funny clips\"><input type=\"hidden\" name=\"s\" value=\"23\"><input "
-        "name=\"dc\" value=\"24\" type=\"hidden\"></form>";
+        R"(<a href="/url?q=https://clips.com/v/&amp;sa=U">C</a><a href="/url?q=https://maps.)"
+        R"(google.com/x">M</a><a href="/search?q=x">S</a><table>www.t.com/a
+next</table>)";
+    // Indented as the real page is; only the "Next" form leads on.
+    const std::string liteResults = R"(<form><input type="submit" value="&lt; Previous">
+<input type="hidden" name="s" value="0"></form>
+<a rel="nofollow" href="https://www.a.com/x/" class='result-link'>A</a>
+<span class='link-text'>a.com/x</span>
+<span class='link-text'>
+        host.com/videos
+      </span>
+<form action="/lite/"><input type="submit" class='navbutton' value="Next Page &gt;">
+<input type="hidden" name="q" value="funny clips"><input type="hidden" name="s" value="23">
+<input name="dc" value="24" type="hidden"></form>)";
     const std::string searxResults =
         R"({"results":[{"url":"https://a.com"},{"url":"ftp://b.com/"},{"title":"x"}]})";
     const std::vector<Row> rows = {
-        {google, {"HTTP status 429", "", ""}, 0, X, "HTTP 429", {}, ""},
-        {google, {"HTTP status 4290", "", ""}, 0, N, "", {}, ""},
+        {google, Failed("HTTP status 429"), 0, X, "HTTP 429"},
+        {google, Failed("HTTP status 4290"), 0, N, ""},
+        {google, MovedTo("https://www.google.com/sorry/index?continue=x"), 0, X, "CAPTCHA"},
+        {google, MovedTo("https://consent.google.com/ml?x"), 0, X, "consent"},
+        {google, Page(R"(<meta content="0;url=/httpservice/retry/enablejs?sei=1">)"), 0, X,
+         "JavaScript"},
+        {google, Page(R"(<a href="/sorry/index">)"), 0, X, "CAPTCHA"},
         {google,
-         {"", "https://www.google.com/sorry/index?continue=x", ""},
-         0,
-         X,
-         "CAPTCHA",
-         {},
-         ""},
-        {google, {"", "https://consent.google.com/ml?x", ""}, 0, X, "consent", {}, ""},
-        {google,
-         {"", "", "<noscript><meta content=\"0;url=/httpservice/retry/enablejs?sei=1\">"},
-         0,
-         X,
-         "JavaScript",
-         {},
-         ""},
-        {google, {"", "", "<a href=\"/sorry/index\">"}, 0, X, "CAPTCHA", {}, ""},
-        {google,
-         {"", "", googleResults + "/sorry/" + std::string(2000, ' ')},
+         Page(googleResults + "/sorry/" + std::string(2000, ' ')),
          1,
          R,
          "",
          {"http://www.t.com/a/", "https://clips.com/v/"},
          ResultsPageAddress("q", 200)},
-        {google, {"", "", "<p>nothing.here</p>"}, 0, N, "", {}, ""},
-        {lite, {"HTTP status 403", "", ""}, 0, X, "HTTP 403", {}, ""},
-        {lite, {"", "", "<div class=\"anomaly-modal\">"}, 0, X, "anomaly", {}, ""},
+        {google, Page("<p>nothing.here</p>"), 0, N, ""},
+        {lite, Page(R"(<div class="anomaly-modal">)"), 0, X, "anomaly"},
         {lite,
-         {"", "", liteResults},
+         Page(liteResults),
          0,
          R,
          "",
          {"https://www.a.com/x/", "http://host.com/videos/"},
          "https://lite.duckduckgo.com/lite/?q=funny+clips&s=23&dc=24"},
-        {lite, {"", "", "<table></table>"}, 0, N, "", {}, ""},
-        {searx, {"HTTP status 403", "", ""}, 0, X, "enable json in search.formats", {}, ""},
-        {searx, {"HTTP status 429", "", ""}, 0, X, "limiter", {}, ""},
-        {searx, {"", "", "<html>"}, 0, X, "not a SearXNG JSON answer", {}, ""},
-        {searx, {"", "", R"({"answers":[]})"}, 0, X, "not a SearXNG JSON answer", {}, ""},
-        {searx,
-         {"", "", searxResults},
-         0,
-         R,
-         "",
-         {"https://a.com/"},
-         "http://127.0.0.1:8888/search?q=q&format=json&pageno=2"},
-        {searx,
-         {"", "", searxResults},
-         8,
-         R,
-         "",
-         {"https://a.com/"},
-         "http://127.0.0.1:8888/search?q=q&format=json&pageno=10"},
-        {searx, {"", "", searxResults}, 9, R, "", {"https://a.com/"}, ""},
-        {searx,
-         {"", "", R"({"results":[],"unresponsive_engines":[["google","CAPTCHA"],["qwant",""]]})"},
-         0,
-         X,
-         "its engines did not answer: google (CAPTCHA), qwant",
-         {},
-         ""},
-        {searx, {"", "", R"({"results":[],"unresponsive_engines":[]})"}, 0, N, "", {}, ""},
+        {lite, Page("<table></table>"), 0, N, ""},
+        {searx, Failed("HTTP status 403"), 0, X, "enable json in search.formats"},
+        {searx, Failed("HTTP status 429"), 0, X, "limiter"},
+        {searx, Page(R"({"answers":[]})"), 0, X, "not a SearXNG JSON answer"},
+        {searx, Page(searxResults), 0, R, "", {"https://a.com/"}, searxPage + "2"},
+        {searx, Page(searxResults), 8, R, "", {"https://a.com/"}, searxPage + "10"},
+        {searx, Page(searxResults), 9, R, "", {"https://a.com/"}},
+        {searx, Page(R"({"results":[],"unresponsive_engines":[["google","CAPTCHA"],["x",""]]})"), 0,
+         X, "its engines did not answer: google (CAPTCHA), x"},
+        {searx, Page(R"({"results":[],"unresponsive_engines":[]})"), 0, N, ""},
     };
     for (const Row& row : rows) {
         const ResultsRead read = row.engine.Read(row.answer, "q", row.page);
