@@ -7,7 +7,8 @@
 namespace ch {
 
 // Reads the visible text of a results page's table blocks and hands every word that looks like
-// an address (it holds "." and "/") to AddSiteLink. Returns false when ended by StopRequested.
+// an address (it holds "." and "/", see results::ReadTableBlockSites) to AddSiteLink. Returns false
+// when ended by StopRequested.
 bool ParseGoogleListHtml(WebContext& web, const std::string& html);
 
 // Takes a site address into SiteLinks unless its site is denied, it holds "///" or it is known
