@@ -5,6 +5,7 @@
 #include "engine/crawl.h"
 #include "engine/engine_session.h"
 #include "engine/product.h"
+#include "engine/query_plan.h"
 #include "engine/query_step.h"
 #include "engine/search_step.h"
 #include "engine/status_texts.h"
@@ -57,6 +58,18 @@ void LoadPendingWork(EngineSession& session) {
         session.WriteList(ListSuffix::PendingVideos, state.VideoLinks.Items());
     }
     state.WorkListsLoaded = true;
+}
+
+// An answered query is done; one the search engine refused goes back to the end of the default
+// keyword's plan, and another keyword, whose list is not written, is searched again.
+void KeepQueries(EngineSession& session, std::vector<std::string> queriesLeft) {
+    const RunState& state = session.State;
+    if (!state.SearchAnswered && state.SearchRefusal.empty()) return;
+    if (!state.SearchAnswered) {
+        if (!IsDefaultKeyword(state.CurrentKeyword)) return;
+        queriesLeft.push_back(state.PageBatch[0]);
+    }
+    session.WriteList(ListSuffix::Queries, queriesLeft);
 }
 
 void StartCrawl(EngineSession& session) {
@@ -153,8 +166,7 @@ RunOutcome RunEngine(RunState& state, EnginePorts& ports) {
         if (state.PageBatchCount() >= 1) RunSearchStep(session);
         // The query counts as asked only together with what it found: a search that was
         // interrupted, refused, or whose results page never arrived is asked again.
-        if (queriesLeft && !state.StopRequested && state.SearchAnswered)
-            session.WriteList(ListSuffix::Queries, *queriesLeft);
+        if (queriesLeft && !state.StopRequested) KeepQueries(session, *queriesLeft);
         session.Status("All predefined parameters have been processed ");
         LoadPendingWork(session);
         StartCrawl(session);

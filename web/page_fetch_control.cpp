@@ -50,10 +50,10 @@ void PageFetchControl::Redirected(const Fetch& page, const std::string& target) 
 
 void PageFetchControl::ReadResults(const ResultsAnswer& answer) {
     RunState& state = web_.State;
-    if (!state.Search || state.PageBatch.empty()) return;
+    if (!state.Search) return;
     web_.Report.Status("Parsing ...");
-    const ResultsRead read =
-        state.Search->Read(answer, state.PageBatch[0], std::max(state.ResultPageNext - 1, 0));
+    const std::string query = state.PageBatch.empty() ? std::string() : state.PageBatch[0];
+    const ResultsRead read = state.Search->Read(answer, query, std::max(state.ResultPageNext - 1, 0));
     if (read.Verdict == ResultsVerdict::Refused) {
         if (state.SearchRefusal.empty()) {
             state.SearchRefusal = SearchRefusalText(state.Search->Name(), read.Why);

@@ -232,11 +232,15 @@ void QtDownloadService::OnFinished(std::uint64_t id) {
     if (!read) return;
     QNetworkReply& reply = *read->reply;
     std::string failure;
+    const int status = HttpStatus(reply);
     if (reply.error() == QNetworkReply::OperationCanceledError) {
         failure = kTimedOutText;  // our own cancels never get here: Discard disconnects first
+    } else if (status >= 400) {
+        // The code itself, not Qt's wording of it: a search engine's 429 or 403 is a refusal.
+        failure = "HTTP status " + std::to_string(status);
     } else if (reply.error() != QNetworkReply::NoError) {
         failure = reply.errorString().toStdString();
-    } else if (const int status = HttpStatus(reply); !IsSuccess(status)) {
+    } else if (!IsSuccess(status)) {
         failure = "HTTP status " + std::to_string(status);
     } else if (const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
                length.isValid() && length.toLongLong() != read->received) {

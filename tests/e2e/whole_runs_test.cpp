@@ -23,6 +23,7 @@
 #include "tools/simweb/scenario_text.h"
 #include "tools/simweb/server.h"
 #include "web/ocx_parse_web.h"
+#include "web/search_engines/search_engines.h"
 #include "web/video_file_names.h"
 
 namespace ch {
@@ -95,6 +96,7 @@ class WholeRuns : public ::testing::Test {
         state.ProgramFolder = root.Path() / "program";
         state.DownloadFolder = (root.Path() / "videos").string();
         state.CurrentKeyword = "funny";
+        state.Search = &google;
         PrepareSearch(state);
 
         testing::FakeClock clock;
@@ -150,6 +152,7 @@ class WholeRuns : public ::testing::Test {
 
     testing::ScratchFolder root;
     std::unique_ptr<simweb::Server> server;
+    GoogleSearch google;
     RunState state;
     testing::RecordingMessages messages;
 };

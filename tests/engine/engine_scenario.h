@@ -11,6 +11,7 @@
 #include "engine/query_plan.h"
 #include "engine/run_engine.h"
 #include "engine/search_preparation.h"
+#include "web/search_engines/search_engines.h"
 #include "fake_ports.h"
 #include "scratch_folder.h"
 #include "scripted_web.h"
@@ -42,6 +43,7 @@ struct EngineScenario {
         state.CurrentKeyword = keyword;
         state.DownloadFolder = folder.Path().string();
         state.SearchWindowShown = true;
+        state.Search = &google;
         pump.onEveryYield = [this] { web.Step(); };
     }
 
@@ -86,6 +88,7 @@ struct EngineScenario {
     }
 
     ScratchFolder folder;
+    GoogleSearch google;
     RunState state;
     FakeClock clock;
     FakePump pump;

@@ -49,7 +49,8 @@ const std::map<std::string, std::string_view> kLists = {{"queries", ListSuffix::
                                                         {"sites", ListSuffix::PendingSites},
                                                         {"videos", ListSuffix::PendingVideos}};
 
-const std::string kEnds[] = {"completed", "stopped", "network-lost", "failed"};  // by RunEnd
+const std::string kEnds[] = {"completed", "refused", "nothing-found", "stopped",
+                             "network-lost", "failed"};  // by RunEnd
 
 // A folder where a list file belongs: it can be neither read nor written.
 void Block(const fs::path& list) {

@@ -10,6 +10,7 @@
 #include "fake_ports.h"
 #include "scratch_folder.h"
 #include "web/ocx_parse_web.h"
+#include "web/search_engines/search_engines.h"
 #include "web/web_context.h"
 
 namespace ch::testing {
@@ -20,7 +21,11 @@ struct WebFixture {
     FakePump pump;
     RecordingView view;
     WebContext web{state, pump, view};
-    WebFixture() { state.SearchWindowShown = true; }
+    GoogleSearch google;
+    WebFixture() {
+        state.SearchWindowShown = true;
+        state.Search = &google;
+    }
 };
 
 // The download control over a fake service, with the engine's side of each start done by hand.

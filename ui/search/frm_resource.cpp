@@ -12,6 +12,7 @@
 #include "ui/search/ocx_resource.h"
 #include "ui/search/status_panel.h"
 #include "ui/search/twips.h"
+#include "web/search_engines/search_engines.h"
 #include "web/video_file_names.h"
 
 namespace ch {
@@ -200,6 +201,12 @@ void frmResource::StartSearch() {
         ShowStatus("This keyword cannot name a folder: please choose another");
         return;
     }
+    searchEngine_ = MakeSearchEngine(state_.SearchEngineChoice);
+    if (!searchEngine_) {
+        ShowStatus(SearchEngineChoiceError(state_.SearchEngineChoice));
+        return;
+    }
+    state_.Search = searchEngine_.get();
     const SearchStart start = BeginSearch(state_, registry_, *this, clock_);
     if (start == SearchStart::SettingsNotSaved) return;
     if (start == SearchStart::BegunWithNewProject) keywordSelector_->AddProject();

@@ -2,9 +2,11 @@
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
 
 #include "engine/ports.h"
 #include "engine/run_state.h"
+#include "engine/search_engine.h"
 #include "settings/registry.h"
 #include "ui/search/search_window_host.h"
 
@@ -58,6 +60,8 @@ class frmResource : public QMainWindow, public SearchView {
     Clock& clock_;
     SearchWindowHost& host_;
     bool hiding_ = false;
+    // The back end of the search engine chosen when the last run started; that run reads it.
+    std::unique_ptr<SearchEngine> searchEngine_;
 
     ocxResource* keywordSelector_;
     QPushButton* cmdGrabNow;
