@@ -68,9 +68,9 @@ ResultsRead SearxngSearch::Read(const ResultsAnswer& answer, const std::string& 
         read.Why = answer.Failure;
         return read;
     }
-    const json page_json = json::parse(answer.Body, nullptr, /*allow_exceptions=*/false);
-    const auto found = page_json.is_object() ? page_json.find("results") : page_json.end();
-    if (!page_json.is_object() || found == page_json.end() || !found->is_array())
+    const json answerJson = json::parse(answer.Body, nullptr, /*allow_exceptions=*/false);
+    const auto found = answerJson.is_object() ? answerJson.find("results") : answerJson.end();
+    if (!answerJson.is_object() || found == answerJson.end() || !found->is_array())
         return Refusal("not a SearXNG JSON answer");
     ResultsRead read;
     for (const json& result : *found) {
@@ -80,8 +80,8 @@ ResultsRead SearxngSearch::Read(const ResultsAnswer& answer, const std::string& 
         results::AddSite(read.Sites, results::SiteFromHref(url->get<std::string>()));
     }
     if (read.Sites.empty()) {
-        const auto silent = page_json.find("unresponsive_engines");
-        if (silent != page_json.end() && silent->is_array()) {
+        const auto silent = answerJson.find("unresponsive_engines");
+        if (silent != answerJson.end() && silent->is_array()) {
             const std::string names = UnresponsiveEngines(*silent);
             if (!names.empty()) return Refusal("its engines did not answer: " + names);
         }
