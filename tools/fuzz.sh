@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 build="${2:-build-fuzz}"
-targets=(page_parser results_parser resolve_link list_file file_name)
+targets=(page_parser results_parser search_engines resolve_link list_file file_name)
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
