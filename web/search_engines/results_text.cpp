@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/text.h"
+#include "web/link_lists.h"
 #include "web/tag_cursor.h"
 
 namespace ch::results {
@@ -241,7 +242,11 @@ std::string UnwrapResultHref(std::string_view href, bool* wrapped) {
 std::string SiteFromPrintedWord(std::string word) {
     if (!text::Contains(word, ".") || !text::Contains(word, "/")) return "";
     if (!word.ends_with('/')) word += '/';
-    if (!text::Contains(text::ToLower(word), "http")) word = "http://" + word;
+    // Text before an address printed inside the word is no part of it; and a word that only
+    // holds "http" somewhere ("myhttpsite.com/") still needs its scheme.
+    word = CutAtFirstEmbeddedAddress(word);
+    if (!text::StartsWithNoCase(word, "http://") && !text::StartsWithNoCase(word, "https://"))
+        word = "http://" + word;
     return word;
 }
 
