@@ -121,7 +121,8 @@ std::string frmOptions::PickedChoice(std::string& error) const {
 }
 
 void frmOptions::ShowError(const QString& text) {
-    lblError->setText(text);
+    // The reasons are written as one-line messages for the command line; here each is a sentence.
+    lblError->setText(text.left(1).toUpper() + text.mid(1));
     lblError->show();
 }
 
