@@ -1,17 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "fake_ports.h"
 #include "fake_registry.h"
 #include "settings/settings_store.h"
+#include "ui/search/frm_options.h"
 #include "ui/search/frm_resource.h"
 #include "ui/search/status_panel.h"
 
@@ -121,6 +125,53 @@ TEST_F(SearchWindow, ARunWhoseFolderHasGoneStillShowsStop) {
     EXPECT_TRUE(state.StopRequested);
     EXPECT_EQ(host.engineTimerEnables, 0);
     EXPECT_TRUE(registry.changes.empty() && state.PageBatch.empty());
+}
+
+TEST_F(SearchWindow, OptionsStoreOnlyAGoodWrittenSearchEngineChoice) {
+    struct Row {
+        std::string stored;
+        QString shownOption, shownAddress;  // what the dialog opens with
+        QString pick, address;              // what the user picks before Return
+        bool failWrites, staysOpen;
+        std::string after;  // in the registry and the state
+    };
+    const Row rows[] = {
+        {"", "optGoogle", "", "optDuckDuckGo", "", false, false, "duckduckgo-lite"},
+        {"google", "optGoogle", "", "optSearxng", " https://searx.example.org/ ", false, false,
+         "https://searx.example.org/"},
+        {"https://searx.example.org", "optSearxng", "https://searx.example.org", "optSearxng",
+         "https://", false, true, "https://searx.example.org"},
+        // An empty address would otherwise pass as the default engine.
+        {"duckduckgo-lite", "optDuckDuckGo", "", "optSearxng", "", false, true, "duckduckgo-lite"},
+        {"duckduckgo-lite", "optDuckDuckGo", "", "optGoogle", "", true, true, "duckduckgo-lite"},
+    };
+    Show();
+    for (const Row& row : rows) {
+        SCOPED_TRACE((row.pick + " " + row.address).toStdString());
+        state.SearchEngineChoice = row.stored;
+        registry.keys[kSettingsKeyPath][kSearchEngineValue] = row.stored;
+        registry.changes.clear();
+        registry.failWrites = row.failWrites;
+        // The menu entry runs the dialog modally; the test works it from inside that loop.
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<frmOptions*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            auto* address = dialog->findChild<QLineEdit*>("txtSearxngAddress");
+            EXPECT_TRUE(dialog->findChild<QRadioButton*>(row.shownOption)->isChecked());
+            EXPECT_EQ(address->text(), row.shownAddress);
+            auto* option = dialog->findChild<QRadioButton*>(row.pick);
+            QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(4, option->height() / 2));
+            EXPECT_EQ(address->isEnabled(), row.pick == "optSearxng");
+            address->setText(row.address);
+            QTest::keyClick(dialog, Qt::Key_Return);
+            EXPECT_EQ(dialog->isVisible(), row.staysOpen);
+            if (dialog->isVisible()) QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        window->findChild<QAction*>("mnuOptions")->trigger();
+        EXPECT_EQ(registry.keys[kSettingsKeyPath][kSearchEngineValue], row.after);
+        EXPECT_EQ(state.SearchEngineChoice, row.after);
+        EXPECT_EQ(registry.changes.empty(), row.staysOpen);
+    }
 }
 
 }  // namespace

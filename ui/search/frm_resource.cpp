@@ -9,6 +9,7 @@
 
 #include "engine/status_texts.h"
 #include "settings/search_start.h"
+#include "ui/search/frm_options.h"
 #include "ui/search/ocx_resource.h"
 #include "ui/search/status_panel.h"
 #include "ui/search/twips.h"
@@ -90,6 +91,9 @@ frmResource::frmResource(RunState& state, Registry& registry, Clock& clock, Sear
 void frmResource::BuildMenus() {
     QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    QAction* mnuOptions =
+        mnuFile->addAction(QStringLiteral("&Options..."), this, &frmResource::mnuOptions_Click);
+    mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
     QAction* mnuHide =
         mnuFile->addAction(QStringLiteral("H&ide"), this, &frmResource::mnuHide_Click);
     mnuHide->setObjectName(QStringLiteral("mnuHide"));
@@ -219,6 +223,12 @@ void frmResource::StopSearch() {
     cmdGrabNow->setText(kSearchCaption);
     cmdGrabNow->setEnabled(false);
     state_.StopRequested = true;
+}
+
+void frmResource::mnuOptions_Click() {
+    // The choice may change during a run: StartSearch reads it at the next start.
+    frmOptions options(state_, registry_, this);
+    options.exec();
 }
 
 void frmResource::mnuHide_Click() {

@@ -53,6 +53,7 @@ class frmResource : public QMainWindow, public SearchView {
     void cmdGrabNow_Click();
     void StartSearch();
     void StopSearch();
+    void mnuOptions_Click();
     void mnuHide_Click();
 
     RunState& state_;
