@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ struct StallSnapshotValues {
     int ExpandLinkNext = 0;
     int VideoLinkCount = 0;
 };
+
+// Which link suffixes name videos: the written table only, or today's containers as well.
+enum class VideoTypes { Modern, Classic };
 
 // Everything the engine, the download control, the windows and the shell share: the run state,
 // the shared flags and the settings mirrors. One object, owned by the program and handed to
@@ -56,6 +60,12 @@ struct RunState {
     // The query plan of the default keyword.
     std::vector<std::string> QueryPlan;  // at most 15 entries in use
     int QueryCount = 0;
+
+    // What a video is, chosen in the settings: its suffixes, and the size window a download must
+    // fall into to be kept (MaxVideoBytes 0: no ceiling).
+    VideoTypes VideoSuffixes = VideoTypes::Modern;
+    std::int64_t MinVideoBytes = 200'000;
+    std::int64_t MaxVideoBytes = 50'000'000;
 
     // The web search back end chosen in the settings ("google", "duckduckgo-lite" or the address
     // of a SearXNG instance), and the one the front end made of it for the runs (not owned).
