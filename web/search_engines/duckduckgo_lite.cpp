@@ -75,16 +75,8 @@ std::string DuckDuckGoLite::FirstPage(const std::string& query) const {
 }
 
 ResultsRead DuckDuckGoLite::Read(const ResultsAnswer& answer, const std::string&, int) const {
+    if (auto unread = results::UnreadAnswer(answer, RefusalWhy(answer))) return *unread;
     ResultsRead read;
-    read.Why = RefusalWhy(answer);
-    if (!read.Why.empty()) {
-        read.Verdict = ResultsVerdict::Refused;
-        return read;
-    }
-    if (!answer.Failure.empty()) {
-        read.Why = answer.Failure;
-        return read;
-    }
     const std::string& body = answer.Body;
     std::vector<Hit> hits;
     std::vector<std::string> linkedPlaces;

@@ -40,16 +40,8 @@ std::string GoogleSearch::FirstPage(const std::string& query) const {
 
 ResultsRead GoogleSearch::Read(const ResultsAnswer& answer, const std::string& query,
                                int page) const {
+    if (auto unread = results::UnreadAnswer(answer, RefusalWhy(answer))) return *unread;
     ResultsRead read;
-    read.Why = RefusalWhy(answer);
-    if (!read.Why.empty()) {
-        read.Verdict = ResultsVerdict::Refused;
-        return read;
-    }
-    if (!answer.Failure.empty()) {
-        read.Why = answer.Failure;
-        return read;
-    }
     results::ReadTableBlockSites(
         answer.Body, [] { return true; },
         [&](std::string site, bool) { results::AddSite(read.Sites, std::move(site)); });

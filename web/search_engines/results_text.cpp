@@ -394,6 +394,14 @@ std::string RefusedStatusWhy(std::string_view failure) {
     return "";
 }
 
+std::optional<ResultsRead> UnreadAnswer(const ResultsAnswer& answer, std::string refusalWhy) {
+    if (refusalWhy.empty() && answer.Failure.empty()) return std::nullopt;
+    ResultsRead read;
+    if (!refusalWhy.empty()) read.Verdict = ResultsVerdict::Refused;
+    read.Why = refusalWhy.empty() ? answer.Failure : std::move(refusalWhy);
+    return read;
+}
+
 void AddSite(std::vector<std::string>& sites, std::string site) {
     if (site.empty() || std::find(sites.begin(), sites.end(), site) != sites.end()) return;
     sites.push_back(std::move(site));

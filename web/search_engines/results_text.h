@@ -1,12 +1,15 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 // The text rules the results page readers share: words, entities, wrapped result links, and the
 // site address form the crawl takes.
+#include "engine/search_engine.h"
+
 namespace ch::results {
 
 // The text with its HTML entities read: &amp; &lt; &gt; &quot; &apos; &nbsp; &#NN; &#xNN; (the
@@ -67,6 +70,10 @@ bool ReadTableBlockSites(const std::string& html, const std::function<bool()>& k
 std::string RefusedStatusWhy(std::string_view failure);
 // True when the failure names that HTTP status.
 bool FailedWithStatus(std::string_view failure, int status);
+
+// The read of an answer that holds no page to read: refused (refusalWhy not empty) or failed on
+// the way; nothing when the page is there to be read.
+std::optional<ResultsRead> UnreadAnswer(const ResultsAnswer& answer, std::string refusalWhy);
 
 // Appends the site unless it is empty or already there.
 void AddSite(std::vector<std::string>& sites, std::string site);

@@ -19,6 +19,14 @@ ResultsRead Refusal(std::string why) {
     return read;
 }
 
+// Why the instance would not answer, or "".
+std::string RefusalWhy(const ResultsAnswer& answer) {
+    if (results::FailedWithStatus(answer.Failure, 403))
+        return "JSON is disabled: enable json in search.formats of the instance's settings.yml";
+    if (results::FailedWithStatus(answer.Failure, 429)) return "its limiter refused (HTTP 429)";
+    return results::RefusedStatusWhy(answer.Failure);
+}
+
 // "google (CAPTCHA), qwant (timeout)" from [[name, reason], ...].
 std::string UnresponsiveEngines(const json& list) {
     std::string names;
@@ -55,19 +63,7 @@ std::string SearxngSearch::FirstPage(const std::string& query) const {
 
 ResultsRead SearxngSearch::Read(const ResultsAnswer& answer, const std::string& query,
                                 int page) const {
-    if (results::FailedWithStatus(answer.Failure, 403))
-        return Refusal(
-            "JSON is disabled: enable json in search.formats of the instance's "
-            "settings.yml");
-    if (results::FailedWithStatus(answer.Failure, 429))
-        return Refusal("its limiter refused (HTTP 429)");
-    std::string why = results::RefusedStatusWhy(answer.Failure);
-    if (!why.empty()) return Refusal(why);
-    if (!answer.Failure.empty()) {
-        ResultsRead read;
-        read.Why = answer.Failure;
-        return read;
-    }
+    if (auto unread = results::UnreadAnswer(answer, RefusalWhy(answer))) return *unread;
     const json answerJson = json::parse(answer.Body, nullptr, /*allow_exceptions=*/false);
     const auto found = answerJson.is_object() ? answerJson.find("results") : answerJson.end();
     if (!answerJson.is_object() || found == answerJson.end() || !found->is_array())
