@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 #include <system_error>
+#include <utility>
 
 namespace ch {
 namespace {
@@ -44,6 +45,15 @@ std::optional<std::int64_t> ParseByteSize(std::string_view text) {
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     if (number > std::numeric_limits<std::int64_t>::max() / unit) return std::nullopt;
     return number * unit;
+}
+
+std::string FormatByteSize(std::int64_t bytes) {
+    if (bytes == 0) return "0";
+    for (const auto& [unit, letter] :
+         {std::pair<std::int64_t, char>{1'000'000'000, 'G'}, {1'000'000, 'M'}, {1'000, 'K'}}) {
+        if (bytes % unit == 0) return std::to_string(bytes / unit) + letter;
+    }
+    return std::to_string(bytes);
 }
 
 std::string VideoSizeWindowError(std::int64_t minBytes, std::int64_t maxBytes) {

@@ -18,6 +18,9 @@ inline constexpr const char* kClassicVideoTypesName = "classic";
 // sign, a fraction or a size beyond std::int64_t is not.
 std::optional<std::int64_t> ParseByteSize(std::string_view text);
 
+// The shortest text ParseByteSize reads back as `bytes` (a non-negative size): 200K for 200000.
+std::string FormatByteSize(std::int64_t bytes);
+
 // Why (minBytes, maxBytes) cannot be the size window of the kept videos, as one line; empty when
 // it can. A maximum of 0 is no ceiling.
 std::string VideoSizeWindowError(std::int64_t minBytes, std::int64_t maxBytes);
