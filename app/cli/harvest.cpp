@@ -198,8 +198,8 @@ class Harvest {
                 VideoSizeWindowError(state_.MinVideoBytes, state_.MaxVideoBytes);
             !why.empty()) {
             Tell(why +
-                 " (the other bound is the one kept in registry.ini: give --min-size and "
-                 "--max-size together)");
+                 "; the other one is the size kept in registry.ini: give --min-size and "
+                 "--max-size together");
             return ExitStatus::BadUsage;
         }
         if (!SaveOptionSettings(state_, *registry_)) return Fail(kSettingsNotSavedText);
