@@ -59,16 +59,16 @@ void LoadVideoSettings(RunState& state, Registry& registry) {
     }
 }
 
-bool WriteVideoSettings(const RunState& state, Registry& registry, bool onlyChosen) {
+bool WriteVideoSettings(const RunState& state, Registry& registry, bool skipDefaults) {
     const RunState& defaults = Defaults();
     bool written = true;
-    if (!onlyChosen || state.VideoSuffixes != defaults.VideoSuffixes)
+    if (!skipDefaults || state.VideoSuffixes != defaults.VideoSuffixes)
         written &= WriteSetting(registry, kSettingsKeyPath, kVideoTypesValue,
                                 VideoTypesName(state.VideoSuffixes));
-    if (!onlyChosen || state.MinVideoBytes != defaults.MinVideoBytes)
+    if (!skipDefaults || state.MinVideoBytes != defaults.MinVideoBytes)
         written &= WriteSetting(registry, kSettingsKeyPath, kMinVideoBytesValue,
                                 std::to_string(state.MinVideoBytes));
-    if (!onlyChosen || state.MaxVideoBytes != defaults.MaxVideoBytes)
+    if (!skipDefaults || state.MaxVideoBytes != defaults.MaxVideoBytes)
         written &= WriteSetting(registry, kSettingsKeyPath, kMaxVideoBytesValue,
                                 std::to_string(state.MaxVideoBytes));
     return written;
