@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/product.h"
+#include "settings/video_settings.h"
 
 namespace ch {
 namespace {
@@ -33,6 +34,44 @@ bool EnsureFolder(const std::filesystem::path& folder) {
     if (std::filesystem::is_directory(folder, error)) return true;
     std::filesystem::create_directory(folder, error);
     return std::filesystem::is_directory(folder, error);
+}
+
+// What a start with nothing stored has.
+const RunState& Defaults() {
+    static const RunState defaults;
+    return defaults;
+}
+
+void LoadVideoSettings(RunState& state, Registry& registry) {
+    const RunState& defaults = Defaults();
+    const auto types = ParseVideoTypes(ReadSetting(registry, kSettingsKeyPath, kVideoTypesValue));
+    state.VideoSuffixes = types.value_or(defaults.VideoSuffixes);
+    const auto minBytes =
+        ParseByteSize(ReadSetting(registry, kSettingsKeyPath, kMinVideoBytesValue));
+    const auto maxBytes =
+        ParseByteSize(ReadSetting(registry, kSettingsKeyPath, kMaxVideoBytesValue));
+    state.MinVideoBytes = minBytes.value_or(defaults.MinVideoBytes);
+    state.MaxVideoBytes = maxBytes.value_or(defaults.MaxVideoBytes);
+    // Half of a window that cannot be is no better than the other half.
+    if (!VideoSizeWindowError(state.MinVideoBytes, state.MaxVideoBytes).empty()) {
+        state.MinVideoBytes = defaults.MinVideoBytes;
+        state.MaxVideoBytes = defaults.MaxVideoBytes;
+    }
+}
+
+bool WriteVideoSettings(const RunState& state, Registry& registry, bool skipDefaults) {
+    const RunState& defaults = Defaults();
+    bool written = true;
+    if (!skipDefaults || state.VideoSuffixes != defaults.VideoSuffixes)
+        written &= WriteSetting(registry, kSettingsKeyPath, kVideoTypesValue,
+                                VideoTypesName(state.VideoSuffixes));
+    if (!skipDefaults || state.MinVideoBytes != defaults.MinVideoBytes)
+        written &= WriteSetting(registry, kSettingsKeyPath, kMinVideoBytesValue,
+                                std::to_string(state.MinVideoBytes));
+    if (!skipDefaults || state.MaxVideoBytes != defaults.MaxVideoBytes)
+        written &= WriteSetting(registry, kSettingsKeyPath, kMaxVideoBytesValue,
+                                std::to_string(state.MaxVideoBytes));
+    return written;
 }
 
 }  // namespace
@@ -91,6 +130,7 @@ SettingsStatus LoadSettings(RunState& state, Registry& registry) {
     }
     state.ProjectCount = static_cast<int>(state.Projects.size());
     state.SearchEngineChoice = ReadSetting(registry, kSettingsKeyPath, kSearchEngineValue);
+    LoadVideoSettings(state, registry);
     return SettingsStatus::Ok;
 }
 
@@ -99,8 +139,15 @@ SettingsStatus StartSettings(RunState& state, Registry& registry) {
                                     : InitialiseSettings(state, registry);
 }
 
-bool SaveSearchEngineSetting(const RunState& state, Registry& registry) {
-    return WriteSetting(registry, kSettingsKeyPath, kSearchEngineValue, state.SearchEngineChoice);
+bool SaveOptionSettings(const RunState& state, Registry& registry) {
+    registry.BeginChanges();
+    bool written = true;
+    if (!state.SearchEngineChoice.empty())
+        written &=
+            WriteSetting(registry, kSettingsKeyPath, kSearchEngineValue, state.SearchEngineChoice);
+    written &= WriteVideoSettings(state, registry, false);
+    // EndChanges is due whatever the writes said: it closes the batch.
+    return registry.EndChanges() && written;
 }
 
 bool SaveResourceSetting(const RunState& state, Registry& registry) {
@@ -126,6 +173,7 @@ ProjectSave SaveSearchSettings(RunState& state, Registry& registry) {
     WriteSetting(registry, kSettingsKeyPath, kDownloadFolderValue, state.DownloadFolder);
     if (!state.SearchEngineChoice.empty())
         WriteSetting(registry, kSettingsKeyPath, kSearchEngineValue, state.SearchEngineChoice);
+    WriteVideoSettings(state, registry, true);
     for (int i = 0; i < state.ProjectCount; ++i) {
         WriteSetting(registry, kSettingsKeyPath, ProjectValueName(i + 1),
                      state.Projects[static_cast<size_t>(i)]);

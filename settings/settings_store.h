@@ -12,6 +12,11 @@ inline constexpr const char* kDownloadFolderValue = "Download_File_Folder";
 inline constexpr const char* kProjectNumValue = "ProjectNum";
 // The web search back end; absent means the default, Google.
 inline constexpr const char* kSearchEngineValue = "Search_Engine";
+// The video settings: "modern" or "classic", and the size window in bytes (maximum 0: no
+// ceiling). Absent or damaged values read as the defaults of RunState.
+inline constexpr const char* kVideoTypesValue = "Video_Types";
+inline constexpr const char* kMinVideoBytesValue = "Min_Video_Bytes";
+inline constexpr const char* kMaxVideoBytesValue = "Max_Video_Bytes";
 
 // "Project" followed by the 1-based position: Project1 is the most recent project.
 std::string ProjectValueName(int number);
@@ -36,14 +41,16 @@ bool SettingsStored(Registry& registry);
 
 // First start: the download folder "videos" beside the program and the one project "funny".
 SettingsStatus InitialiseSettings(RunState& state, Registry& registry);
-// Later starts: fills DownloadFolder, Projects, ProjectCount and SearchEngineChoice from the
-// registry.
+// Later starts: fills DownloadFolder, Projects, ProjectCount, SearchEngineChoice and the video
+// settings from the registry. A damaged video setting, or a size window whose minimum is above
+// its maximum, gives way to the defaults rather than stopping the start-up.
 SettingsStatus LoadSettings(RunState& state, Registry& registry);
 // Start-up: InitialiseSettings when nothing is stored yet, LoadSettings otherwise.
 SettingsStatus StartSettings(RunState& state, Registry& registry);
 
-// Stores SearchEngineChoice and nothing else; false when the settings could not be written.
-bool SaveSearchEngineSetting(const RunState& state, Registry& registry);
+// Stores the settings of the Options dialog in one commit: SearchEngineChoice (unless empty),
+// VideoSuffixes, MinVideoBytes and MaxVideoBytes; false when the settings could not be written.
+bool SaveOptionSettings(const RunState& state, Registry& registry);
 // Stores DownloadFolder and nothing else; false when the settings could not be written.
 bool SaveResourceSetting(const RunState& state, Registry& registry);
 
@@ -53,7 +60,8 @@ enum class ProjectSave {
     NotWritten  // the settings file is unchanged, and so are Projects and ProjectCount
 };
 // Records CurrentKeyword as the most recent project unless it is one already (exact, case
-// sensitive), then rewrites the whole settings key with ProjectNum last.
+// sensitive), then rewrites the whole settings key with ProjectNum last. The search engine and
+// the video settings are kept when they are not the defaults.
 ProjectSave SaveSearchSettings(RunState& state, Registry& registry);
 
 }  // namespace ch

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "engine/product.h"
+#include "settings/video_settings.h"
 #include "web/search_engines/search_engines.h"
 
 namespace ch {
@@ -11,6 +12,9 @@ namespace {
 
 const std::string kFolderOption = "--program-folder";
 const std::string kEngineOption = "--search-engine";
+const std::string kVideoTypesOption = "--video-types";
+const std::string kMinSizeOption = "--min-size";
+const std::string kMaxSizeOption = "--max-size";
 
 CliOptions Refuse(std::string why) {
     CliOptions options;
@@ -27,6 +31,10 @@ std::optional<std::string> ValueOf(const std::string& name,
     if (argument.starts_with(name + "=")) return argument.substr(name.size() + 1);
     if (argument != name) return std::nullopt;
     return i + 1 < arguments.size() ? arguments[++i] : "";
+}
+
+std::string SizeRefusal(const std::string& name, const std::string& value) {
+    return name + " needs a size in bytes, such as 200000, 500K or 50M (not \"" + value + "\")";
 }
 
 }  // namespace
@@ -55,9 +63,27 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
             if (engine->empty()) return Refuse(kEngineOption + " needs an engine");
             if (const std::string why = SearchEngineChoiceError(*engine); !why.empty())
                 return Refuse(why);
+        } else if (const auto types = ValueOf(kVideoTypesOption, arguments, i)) {
+            options.VideoSuffixes = ParseVideoTypes(*types);
+            if (!options.VideoSuffixes)
+                return Refuse(kVideoTypesOption + " takes modern or classic (not \"" + *types +
+                              "\")");
+        } else if (const auto size = ValueOf(kMinSizeOption, arguments, i)) {
+            options.MinVideoBytes = ParseByteSize(*size);
+            if (!options.MinVideoBytes) return Refuse(SizeRefusal(kMinSizeOption, *size));
+        } else if (const auto size = ValueOf(kMaxSizeOption, arguments, i)) {
+            options.MaxVideoBytes = ParseByteSize(*size);
+            if (!options.MaxVideoBytes) return Refuse(SizeRefusal(kMaxSizeOption, *size));
         } else {
             return Refuse("unknown option " + argument);
         }
+    }
+    // With one bound only, the other is the one kept in the settings: the harvest checks that.
+    if (options.MinVideoBytes && options.MaxVideoBytes) {
+        if (const std::string why =
+                VideoSizeWindowError(*options.MinVideoBytes, *options.MaxVideoBytes);
+            !why.empty())
+            return Refuse(why);
     }
     if (keywords.empty()) return Refuse("no keyword given");
     if (keywords.size() > 1)
@@ -81,6 +107,18 @@ std::string CliUsageText() {
            "  --search-engine ENGINE  search with ENGINE from now on: google (the default),\n"
            "                        duckduckgo-lite, or the http(s) address of a SearXNG\n"
            "                        instance with its JSON format enabled (kept in registry.ini)\n"
+           "  --video-types TYPES   which links count as videos from now on: modern (the\n"
+           "                        default: today's containers such as mp4, mkv and webm\n"
+           "                        as well) or classic (only avi, mpg, wmv and the other\n"
+           "                        original types)\n"
+           "  --min-size SIZE       from now on keep only videos of at least SIZE bytes\n"
+           "                        (default 200K)\n"
+           "  --max-size SIZE       from now on keep only videos of at most SIZE bytes\n"
+           "                        (default 50M; 0: no limit)\n"
+           "                        SIZE: a whole number of bytes, or one followed by K, M\n"
+           "                        or G for thousands, millions or billions, as in 500K\n"
+           "                        (no fractions). The video settings are kept in\n"
+           "                        registry.ini, like the search engine.\n"
            "  -h, --help            show this help and exit\n"
            "  --version             show the version and exit\n"
            "\n"

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/run_state.h"
 
 namespace ch {
 
@@ -11,7 +15,11 @@ struct CliOptions {
     std::string Keyword;        // as typed; the harvest lowers it like the keyword field does
     std::string ProgramFolder;  // empty: the folder of the executable
     std::string SearchEngine;   // empty: the one chosen before (kept in the settings)
-    std::string Error;          // why the command line was refused
+    // Unset: the ones chosen before. A size window given whole is a good one.
+    std::optional<VideoTypes> VideoSuffixes;
+    std::optional<std::int64_t> MinVideoBytes;
+    std::optional<std::int64_t> MaxVideoBytes;
+    std::string Error;  // why the command line was refused
 };
 
 // Reads the arguments after the program name.

@@ -29,6 +29,7 @@
 #include "platform/system/single_instance_lock.h"
 #include "settings/search_start.h"
 #include "settings/settings_store.h"
+#include "settings/video_settings.h"
 #include "shell/startup/start_up.h"
 #include "ui/terminal/terminal_status_view.h"
 #include "web/ocx_parse_web.h"
@@ -151,11 +152,8 @@ class Harvest {
         if (!KeywordFolderName(state_.CurrentKeyword))
             return Fail("the keyword cannot name a folder (empty, \".\", \"..\" or longer than " +
                         std::to_string(kMaxKeywordBytes) + " bytes): choose another");
-        // A search engine given on the command line becomes the choice of both programs.
-        if (!options_.SearchEngine.empty()) {
-            state_.SearchEngineChoice = options_.SearchEngine;
-            if (!SaveSearchEngineSetting(state_, *registry_)) return Fail(kSettingsNotSavedText);
-        }
+        if (const ExitStatus status = ApplyOptionSettings(); status != ExitStatus::Completed)
+            return status;
         const auto searchEngine = MakeSearchEngine(state_.SearchEngineChoice);
         if (!searchEngine)
             return Fail("registry.ini names a search engine that does not exist: " +
@@ -183,6 +181,29 @@ class Harvest {
                 break;
         }
         return Fail("the run failed: " + outcome.Failure);
+    }
+
+    // The search engine and the video settings given on the command line become the choice of
+    // both programs, stored all or none; Completed when there is nothing to refuse.
+    ExitStatus ApplyOptionSettings() {
+        const bool given = !options_.SearchEngine.empty() || options_.VideoSuffixes ||
+                           options_.MinVideoBytes || options_.MaxVideoBytes;
+        if (!given) return ExitStatus::Completed;
+        if (!options_.SearchEngine.empty()) state_.SearchEngineChoice = options_.SearchEngine;
+        state_.VideoSuffixes = options_.VideoSuffixes.value_or(state_.VideoSuffixes);
+        state_.MinVideoBytes = options_.MinVideoBytes.value_or(state_.MinVideoBytes);
+        state_.MaxVideoBytes = options_.MaxVideoBytes.value_or(state_.MaxVideoBytes);
+        // A bound given alone can clash with the other one, kept from before.
+        if (const std::string why =
+                VideoSizeWindowError(state_.MinVideoBytes, state_.MaxVideoBytes);
+            !why.empty()) {
+            Tell(why +
+                 "; the other one is the size kept in registry.ini: give --min-size and "
+                 "--max-size together");
+            return ExitStatus::BadUsage;
+        }
+        if (!SaveOptionSettings(state_, *registry_)) return Fail(kSettingsNotSavedText);
+        return ExitStatus::Completed;
     }
 
     // The first signal is the Stop button; the second saves the lists and ends at once.

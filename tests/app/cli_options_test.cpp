@@ -29,8 +29,26 @@ TEST(ParseCliOptions, ReadsTheCommandLineAndRefusesWhatItCannotRead) {
                                  {""},
                                  {"--bogus", "funny"},
                                  {"funny", "--program-folder"},
-                                 {"--program-folder=", "funny"}})
+                                 {"--program-folder=", "funny"},
+                                 {"funny", "--min-size"},
+                                 {"--min-size", "-1", "funny"},
+                                 {"--max-size=1.5G", "funny"},
+                                 {"--video-types", "vhs", "funny"},
+                                 {"--min-size=2M", "--max-size", "1999999", "funny"}})
         Check(bad, Action::BadUsage);
+}
+
+TEST(ParseCliOptions, VideoSettingsAreTakenOnlyWhenGiven) {
+    const CliOptions none = ParseCliOptions({"funny"});
+    EXPECT_FALSE(none.VideoSuffixes || none.MinVideoBytes || none.MaxVideoBytes);
+    const CliOptions given = ParseCliOptions(
+        {"--video-types", "Classic", "--min-size=2M", "--max-size", "2000000", "funny"});
+    EXPECT_EQ(given.What, Action::Harvest) << given.Error;
+    EXPECT_TRUE(given.VideoSuffixes == VideoTypes::Classic && given.MinVideoBytes == 2'000'000 &&
+                given.MaxVideoBytes == 2'000'000);
+    // No ceiling, and a floor alone: its clash with the kept ceiling is the harvest's to find.
+    EXPECT_EQ(ParseCliOptions({"--max-size=0", "--min-size", "9G", "funny"}).What, Action::Harvest);
+    EXPECT_EQ(ParseCliOptions({"--min-size", "9G", "funny"}).MinVideoBytes, 9'000'000'000);
 }
 
 }  // namespace

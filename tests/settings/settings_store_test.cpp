@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <tuple>
 
 #include "fake_registry.h"
 #include "scratch_folder.h"
+#include "settings/video_settings.h"
 
 namespace ch {
 namespace {
@@ -109,6 +111,57 @@ TEST_F(SettingsStore, ANewKeywordRewritesTheWholeKeyWithProjectNumLast) {
     EXPECT_EQ(SaveSearchSettings(state, registry), ProjectSave::NotWritten);
     EXPECT_TRUE(state.Projects == (Strings{"B", "a", "b"}) && state.ProjectCount == 3);
     EXPECT_FALSE(SaveResourceSetting(state, registry));
+}
+
+TEST(VideoSizes, WholeBytesWithThousandMultiplesAndAWindowWhoseZeroCeilingIsNone) {
+    constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+    const char* good[] = {"0", "200000", " 50M ", "1G", "1k", "9223372036854775807"};
+    const std::int64_t bytes[] = {0, 200'000, 50'000'000, 1'000'000'000, 1'000, kMax};
+    for (size_t i = 0; i < std::size(good); ++i) {
+        EXPECT_EQ(ParseByteSize(good[i]), bytes[i]) << good[i];
+        EXPECT_EQ(ParseByteSize(FormatByteSize(bytes[i])), bytes[i]) << FormatByteSize(bytes[i]);
+    }
+    for (const char* bad :
+         {"9223372036854775808", "9223372036854776K", "-1", "+1", "1X", "1.5G", "K", ""})
+        EXPECT_EQ(ParseByteSize(bad), std::nullopt) << '"' << bad << '"';
+    EXPECT_EQ(VideoSizeWindowError(5, 5) + VideoSizeWindowError(kMax, 0), "");
+    EXPECT_NE(VideoSizeWindowError(6, 5), "");
+    EXPECT_NE(VideoSizeWindowError(-1, 0), "");
+}
+
+// Damaged values, or a window that cannot be, load as the defaults; saved ones outlive the
+// rewrite of the key for a new keyword.
+TEST_F(SettingsStore, VideoSettingsLoadWhenSaneAndOutliveANewKeyword) {
+    using Video = std::tuple<VideoTypes, std::int64_t, std::int64_t>;
+    const Video defaults{VideoTypes::Modern, 200'000, 50'000'000};
+    const std::pair<Strings, Video> rows[] = {
+        {{}, defaults},
+        {{"Classic", "1k", "0"}, {VideoTypes::Classic, 1'000, 0}},
+        {{"vhs", "-5", "50M "}, defaults},
+        {{"classic", "60M", "50M"}, {VideoTypes::Classic, 200'000, 50'000'000}},
+        {{"modern", "7", "x"}, {VideoTypes::Modern, 7, 50'000'000}}};
+    auto loaded = [this] {
+        EXPECT_EQ(LoadSettings(state, registry), SettingsStatus::Ok);
+        return Video{state.VideoSuffixes, state.MinVideoBytes, state.MaxVideoBytes};
+    };
+    for (const auto& [stored, video] : rows) {
+        Store({"a"}, "1");
+        const char* names[] = {kVideoTypesValue, kMinVideoBytesValue, kMaxVideoBytesValue};
+        for (size_t i = 0; i < stored.size(); ++i) registry.keys[kKey][names[i]] = stored[i];
+        EXPECT_EQ(loaded(), video) << ::testing::PrintToString(stored);
+    }
+    std::tie(state.VideoSuffixes, state.MinVideoBytes, state.MaxVideoBytes) =
+        Video{VideoTypes::Classic, 3, 0};
+    registry.changes.clear();
+    ASSERT_TRUE(SaveOptionSettings(state, registry));
+    EXPECT_EQ(registry.changes.size(), 3u);  // no empty search engine
+    state.CurrentKeyword = "b";
+    ASSERT_EQ(SaveSearchSettings(state, registry), ProjectSave::Recorded);
+    state = RunState{};
+    state.ProgramFolder = folder.Path();
+    EXPECT_EQ(loaded(), (Video{VideoTypes::Classic, 3, 0}));
+    registry.failWrites = true;
+    EXPECT_FALSE(SaveOptionSettings(state, registry));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <tuple>
 
 #include "fake_ports.h"
 #include "fake_registry.h"
@@ -170,6 +172,53 @@ TEST_F(SearchWindow, OptionsStoreOnlyAGoodWrittenSearchEngineChoice) {
         window->findChild<QAction*>("mnuOptions")->trigger();
         EXPECT_EQ(registry.keys[kSettingsKeyPath][kSearchEngineValue], row.after);
         EXPECT_EQ(state.SearchEngineChoice, row.after);
+        EXPECT_EQ(registry.changes.empty(), row.staysOpen);
+    }
+}
+
+TEST_F(SearchWindow, OptionsStoreOnlyAGoodWrittenVideoSizeWindow) {
+    using Video = std::tuple<VideoTypes, std::int64_t, std::int64_t>;
+    struct Row {
+        QString shown, pick, minSize, maxSize;  // shown: the sizes the dialog opens with
+        bool failWrites, staysOpen;
+        Video after;  // in the state and as the registry loads
+    };
+    const Video kept{VideoTypes::Modern, 5'000'000, 5'000'000};
+    const Row rows[] = {
+        {"200K 50M", "optClassicTypes", " 1k", "", false, false, {VideoTypes::Classic, 1'000, 0}},
+        {"1K 0", "optModernTypes", "5M", "5000000", false, false, kept},
+        {"5M 5M", "optClassicTypes", "5000001", "5M", false, true, kept},
+        {"5M 5M", "optClassicTypes", "1.5G", "0", false, true, kept},
+        {"5M 5M", "optClassicTypes", "1", "-1", false, true, kept},
+        {"5M 5M", "optClassicTypes", "1", "2", true, true, kept},
+    };
+    Show();
+    for (const Row& row : rows) {
+        SCOPED_TRACE((row.minSize + " " + row.maxSize).toStdString());
+        registry.changes.clear();
+        registry.failWrites = row.failWrites;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<frmOptions*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog);
+            auto* minSize = dialog->findChild<QLineEdit*>("txtMinSize");
+            auto* maxSize = dialog->findChild<QLineEdit*>("txtMaxSize");
+            EXPECT_EQ(minSize->text() + " " + maxSize->text(), row.shown);
+            dialog->findChild<QRadioButton*>(row.pick)->click();
+            minSize->setText(row.minSize);
+            maxSize->setText(row.maxSize);
+            QTest::keyClick(dialog, Qt::Key_Return);
+            EXPECT_EQ(dialog->isVisible(), row.staysOpen);
+            EXPECT_EQ(dialog->findChild<QLabel*>("lblError")->isVisible(), row.staysOpen);
+            if (dialog->isVisible()) QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        window->findChild<QAction*>("mnuOptions")->trigger();
+        EXPECT_EQ(Video(state.VideoSuffixes, state.MinVideoBytes, state.MaxVideoBytes), row.after);
+        registry.failWrites = false;
+        RunState loaded;
+        loaded.ProgramFolder = folder;
+        ASSERT_EQ(LoadSettings(loaded, registry), SettingsStatus::Ok);
+        EXPECT_EQ(Video(loaded.VideoSuffixes, loaded.MinVideoBytes, loaded.MaxVideoBytes),
+                  row.after);
         EXPECT_EQ(registry.changes.empty(), row.staysOpen);
     }
 }

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "settings/settings_store.h"
+#include "settings/video_settings.h"
 #include "web/search_engines/search_engines.h"
 
 namespace ch {
@@ -52,15 +53,55 @@ frmOptions::frmOptions(RunState& state, Registry& registry, QWidget* parent)
     engineLayout->addWidget(optDuckDuckGo);
     engineLayout->addLayout(searxngRow);
 
+    auto* videoBox = new QGroupBox(QStringLiteral("Videos"), this);
+    videoBox->setObjectName(QStringLiteral("fraVideos"));
+    auto* lblTypes = new QLabel(QStringLiteral("Video types:"), videoBox);
+    optModernTypes =
+        new QRadioButton(QStringLiteral("&Today's containers too (mp4, mkv, webm, ...)"), videoBox);
+    optModernTypes->setObjectName(QStringLiteral("optModernTypes"));
+    optClassicTypes =
+        new QRadioButton(QStringLiteral("Only the &original types (avi, mpg, wmv, ...)"), videoBox);
+    optClassicTypes->setObjectName(QStringLiteral("optClassicTypes"));
+    const QString sizeExample = QStringLiteral("50000000");
+    txtMinSize = new QLineEdit(videoBox);
+    txtMinSize->setObjectName(QStringLiteral("txtMinSize"));
+    txtMaxSize = new QLineEdit(videoBox);
+    txtMaxSize->setObjectName(QStringLiteral("txtMaxSize"));
+    txtMaxSize->setPlaceholderText(QStringLiteral("0 = no limit"));
+    for (QLineEdit* size : {txtMinSize, txtMaxSize})
+        size->setMinimumWidth(size->fontMetrics().horizontalAdvance(sizeExample + "xx"));
+    auto* lblFrom = new QLabel(QStringLiteral("&Keep videos from"), videoBox);
+    lblFrom->setBuddy(txtMinSize);
+    auto* sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(lblFrom);
+    sizeRow->addWidget(txtMinSize);
+    sizeRow->addWidget(new QLabel(QStringLiteral("to"), videoBox));
+    sizeRow->addWidget(txtMaxSize);
+    sizeRow->addWidget(new QLabel(QStringLiteral("bytes"), videoBox));
+    sizeRow->addStretch(1);
+    auto* lblSizeHint = new QLabel(
+        QStringLiteral("Whole numbers, with K, M or G for thousands, millions or billions "
+                       "(500K, 50M); 0 as the maximum = no limit."),
+        videoBox);
+    lblSizeHint->setWordWrap(true);
+    auto* videoLayout = new QVBoxLayout(videoBox);
+    videoLayout->addWidget(lblTypes);
+    videoLayout->addWidget(optModernTypes);
+    videoLayout->addWidget(optClassicTypes);
+    videoLayout->addLayout(sizeRow);
+    videoLayout->addWidget(lblSizeHint);
+
     lblError = new QLabel(this);
     lblError->setObjectName(QStringLiteral("lblError"));
     lblError->setWordWrap(true);
     lblError->setStyleSheet(QStringLiteral("color: #b00000;"));
     lblError->hide();
     // An old reason would mislead once the user changes the choice.
-    for (QRadioButton* option : {optGoogle, optDuckDuckGo, optSearxng})
+    for (QRadioButton* option :
+         {optGoogle, optDuckDuckGo, optSearxng, optModernTypes, optClassicTypes})
         connect(option, &QRadioButton::toggled, lblError, &QLabel::hide);
-    connect(txtSearxngAddress, &QLineEdit::textEdited, lblError, &QLabel::hide);
+    for (QLineEdit* field : {txtSearxngAddress, txtMinSize, txtMaxSize})
+        connect(field, &QLineEdit::textEdited, lblError, &QLabel::hide);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     QPushButton* cmdOK = buttons->button(QDialogButtonBox::Ok);
@@ -72,6 +113,7 @@ frmOptions::frmOptions(RunState& state, Registry& registry, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(engineBox);
+    layout->addWidget(videoBox);
     if (state_.EngineRunning) {
         // The running search keeps the back end it started with.
         auto* lblRunNote =
@@ -91,6 +133,10 @@ frmOptions::frmOptions(RunState& state, Registry& registry, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     ShowChoice(state_.SearchEngineChoice);
+    (state_.VideoSuffixes == VideoTypes::Classic ? optClassicTypes : optModernTypes)
+        ->setChecked(true);
+    txtMinSize->setText(QString::fromStdString(FormatByteSize(state_.MinVideoBytes)));
+    txtMaxSize->setText(QString::fromStdString(FormatByteSize(state_.MaxVideoBytes)));
 }
 
 void frmOptions::ShowChoice(const std::string& choice) {
@@ -120,6 +166,33 @@ std::string frmOptions::PickedChoice(std::string& error) const {
     return error.empty() ? address : "";
 }
 
+bool frmOptions::PickedSizes(std::int64_t& minBytes, std::int64_t& maxBytes, std::string& error) {
+    const auto minimum = ParseByteSize(txtMinSize->text().toStdString());
+    // An empty maximum shows its hint, "0 = no limit", and is taken at its word.
+    const QString maxText = txtMaxSize->text().trimmed();
+    const auto maximum =
+        maxText.isEmpty() ? std::optional<std::int64_t>(0) : ParseByteSize(maxText.toStdString());
+    QLineEdit* wrong = nullptr;
+    if (!minimum) {
+        wrong = txtMinSize;
+        error = "the minimum size is not a size: type one such as 200000, 500K or 50M.";
+    } else if (!maximum) {
+        wrong = txtMaxSize;
+        error = "the maximum size is not a size: type one such as 50M, or 0 for no limit.";
+    } else if (error = VideoSizeWindowError(*minimum, *maximum); !error.empty()) {
+        wrong = txtMinSize;
+        error += '.';
+    }
+    if (!wrong) {
+        minBytes = *minimum;
+        maxBytes = *maximum;
+        return true;
+    }
+    wrong->setFocus();
+    wrong->selectAll();
+    return false;
+}
+
 void frmOptions::ShowError(const QString& text) {
     // The reasons are written as one-line messages for the command line; here each is a sentence.
     lblError->setText(text.left(1).toUpper() + text.mid(1));
@@ -137,13 +210,27 @@ void frmOptions::accept() {
         }
         return;
     }
-    const std::string before = state_.SearchEngineChoice;
-    state_.SearchEngineChoice = choice;
-    if (!SaveSearchEngineSetting(state_, registry_)) {
-        state_.SearchEngineChoice = before;
+    std::int64_t minBytes = 0, maxBytes = 0;
+    if (!PickedSizes(minBytes, maxBytes, error)) {
+        ShowError(QString::fromStdString(error));
+        return;
+    }
+    const auto apply = [this](const std::string& engine, VideoTypes types, std::int64_t minimum,
+                              std::int64_t maximum) {
+        state_.SearchEngineChoice = engine;
+        state_.VideoSuffixes = types;
+        state_.MinVideoBytes = minimum;
+        state_.MaxVideoBytes = maximum;
+    };
+    const std::string engineBefore = state_.SearchEngineChoice;
+    const VideoTypes typesBefore = state_.VideoSuffixes;
+    const std::int64_t minBefore = state_.MinVideoBytes, maxBefore = state_.MaxVideoBytes;
+    apply(choice, optClassicTypes->isChecked() ? VideoTypes::Classic : VideoTypes::Modern, minBytes,
+          maxBytes);
+    if (!SaveOptionSettings(state_, registry_)) {
+        apply(engineBefore, typesBefore, minBefore, maxBefore);
         ShowError(
-            QStringLiteral("The settings file could not be written: the search engine "
-                           "is unchanged."));
+            QStringLiteral("The settings file could not be written: the settings are unchanged."));
         return;
     }
     QDialog::accept();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
+#include <string>
 
 #include "engine/run_state.h"
 #include "settings/registry.h"
@@ -26,6 +28,8 @@ class frmOptions : public QDialog {
     void ShowChoice(const std::string& choice);
     // The choice the buttons name, or the empty text with `error` set when it is not one.
     std::string PickedChoice(std::string& error) const;
+    // The size window the two fields name, or false with `error` set and the field focused.
+    bool PickedSizes(std::int64_t& minBytes, std::int64_t& maxBytes, std::string& error);
     void ShowError(const QString& text);
 
     RunState& state_;
@@ -35,6 +39,10 @@ class frmOptions : public QDialog {
     QRadioButton* optDuckDuckGo;
     QRadioButton* optSearxng;
     QLineEdit* txtSearxngAddress;
+    QRadioButton* optModernTypes;
+    QRadioButton* optClassicTypes;
+    QLineEdit* txtMinSize;
+    QLineEdit* txtMaxSize;
     QLabel* lblError;
 };
 
