@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "engine/run_state.h"
 #include "engine/text.h"
 
 namespace ch {
@@ -34,12 +35,35 @@ constexpr std::array kRules{
     SuffixRule{".rmvb", LinkClass::Video},
 };
 
+// Today's containers: videos unless only the older table is wanted.
+constexpr std::array<std::string_view, 12> kModernVideos{
+    ".mp4", ".m4v", ".mkv",  ".webm", ".ogv",  ".3gp",
+    ".3g2", ".f4v", ".divx", ".ts",   ".m2ts", ".mts",
+};
+
+// Files that are never worth fetching as pages: a crawler that read a 4 GB disc image or a
+// playlist of segments as HTML would only waste the line. Playlists are not videos either.
+constexpr std::array<std::string_view, 27> kNeverPages{
+    ".m3u8", ".mpd", ".iso", ".srt",  ".sub", ".vtt", ".ass",  ".ssa", ".flac",
+    ".ogg",  ".m4a", ".aac", ".opus", ".wma", ".mka", ".webp", ".svg", ".avif",
+    ".heic", ".ico", ".rar", ".7z",   ".gz",  ".tar", ".xz",   ".bz2", ".tgz",
+};
+
+bool EndsWithAny(const std::string& lowered, const auto& suffixes) {
+    for (const std::string_view suffix : suffixes)
+        if (lowered.ends_with(suffix)) return true;
+    return false;
+}
+
 }  // namespace
 
-LinkClass ClassifyLink(const std::string& link) {
+LinkClass ClassifyLink(const std::string& link, VideoTypes types) {
     const std::string lowered = text::ToLower(link);
     for (const SuffixRule& rule : kRules)
         if (lowered.ends_with(rule.Suffix)) return rule.Class;
+    if (EndsWithAny(lowered, kModernVideos))
+        return types == VideoTypes::Modern ? LinkClass::Video : LinkClass::Ignored;
+    if (EndsWithAny(lowered, kNeverPages)) return LinkClass::Ignored;
     return LinkClass::Page;
 }
 

@@ -23,11 +23,19 @@ class PageWalk {
         while (tag.Next()) {
             web_.Pump.Yield();
             if (web_.State.StopRequested) return false;
-            if (tag.Name() == "meta") {
-                ReadMeta(tag.Lowered());
-            } else if (tag.Name() == "title") {
+            const std::string& name = tag.Name();
+            if (name == "meta") {
+                if (!ReadVideoMeta(tag.Text(), tag.Lowered())) ReadMeta(tag.Lowered());
+            } else if (name == "video") {
+                insideVideo_ = true;
+                OfferEmbeddedVideo(GetTagAttribute(tag.Text(), "src="));
+            } else if (name == "/video") {
+                insideVideo_ = false;
+            } else if (name == "source") {
+                if (insideVideo_) OfferEmbeddedVideo(GetTagAttribute(tag.Text(), "src="));
+            } else if (name == "title") {
                 if (!ReadTitle(tag.Close())) return false;
-            } else if (tag.Name() == "a") {
+            } else if (name == "a") {
                 if (!ReadLink(tag.Text(), tag.Close())) break;
             }
         }
@@ -65,14 +73,10 @@ class PageWalk {
         web_.Pump.Yield();
         const std::string link = GetTagAttribute(tagText, "href=");
         if (!HasClosingAnchorAfter(close)) return false;
-        switch (ClassifyLink(link)) {
-            case LinkClass::Video: {
-                const std::string resolved = ResolveLink(address_, link);
-                if (resolved.empty()) break;
-                if (!web_.State.KeywordFilter || keywordFound_ || Mentions(resolved))
-                    AddVideoLink(web_, resolved);
+        switch (ClassifyLink(link, web_.State.VideoSuffixes)) {
+            case LinkClass::Video:
+                OfferVideo(link);
                 break;
-            }
             case LinkClass::Page: {
                 web_.Pump.Yield();
                 const std::string resolved = ResolveLink(address_, link);
@@ -83,6 +87,58 @@ class PageWalk {
                 break;
         }
         return true;
+    }
+
+    // Resolves a video link and adds it unless the keyword filter holds it back.
+    void OfferVideo(const std::string& link) {
+        const std::string resolved = ResolveLink(address_, link);
+        if (resolved.empty()) return;
+        if (!web_.State.KeywordFilter || keywordFound_ || Mentions(resolved))
+            AddVideoLink(web_, resolved);
+    }
+
+    // A link the page itself names as its video (<video src>, <source src> in a <video>, Open
+    // Graph og:video). The markup says what it is, so an address without a known suffix (a
+    // script or a bare path) still counts; only what the suffixes drop is left out (pictures,
+    // Classic's view of today's containers, .m3u8/.mpd playlists of segments), and blob: and
+    // data: addresses, which cannot be fetched at all.
+    void OfferEmbeddedVideo(const std::string& link) {
+        web_.Pump.Yield();
+        if (link.empty() || text::StartsWithNoCase(link, "blob:") ||
+            text::StartsWithNoCase(link, "data:"))
+            return;
+        if (ClassifyLink(link, web_.State.VideoSuffixes) == LinkClass::Ignored) return;
+        OfferVideo(link);
+    }
+
+    // Reads an Open Graph video address; false when the meta is not one, so that it is read for
+    // keywords instead.
+    bool ReadVideoMeta(const std::string& tagText, const std::string& lowered) {
+        if (!Contains(lowered, "og:video")) return false;
+        const std::string property = text::ToLower(GetTagAttribute(tagText, "property="));
+        if (property != "og:video" && property != "og:video:url" &&
+            property != "og:video:secure_url")
+            return property.starts_with("og:video");
+        if (OpenGraphVideoIsVideo()) OfferEmbeddedVideo(GetTagAttribute(tagText, "content="));
+        return true;
+    }
+
+    // og:video may name a player or a sound; its type, anywhere on the page, says which. A
+    // page without a type is taken at its word.
+    bool OpenGraphVideoIsVideo() {
+        if (!openGraphTypeRead_) {
+            openGraphTypeRead_ = true;
+            TagCursor tag(html_);
+            while (tag.Next()) {
+                if (tag.Name() != "meta" || !Contains(tag.Lowered(), "og:video:type")) continue;
+                if (text::ToLower(GetTagAttribute(tag.Text(), "property=")) != "og:video:type")
+                    continue;
+                const std::string type = text::ToLower(GetTagAttribute(tag.Text(), "content="));
+                openGraphIsVideo_ = type.starts_with("video/");
+                break;
+            }
+        }
+        return openGraphIsVideo_;
     }
 
     // The next "</a" in any letter case is found once and reused while it lies ahead, so a page
@@ -103,6 +159,9 @@ class PageWalk {
     size_t closingAnchor_ = 0;
     bool closingAnchorKnown_ = false;
     bool keywordFound_ = false;
+    bool insideVideo_ = false;
+    bool openGraphTypeRead_ = false;
+    bool openGraphIsVideo_ = true;
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/run_state.h"
 #include "web/link_class.h"
 #include "web/link_services.h"
 #include "web/video_file_names.h"
@@ -37,13 +38,24 @@ TEST(ResolveLink, MakesLinksAbsoluteAgainstTheirPage) {
 }
 
 TEST(ClassifyLink, SortsByTheEndOfTheLinkInAnyCase) {
-    const std::vector<std::pair<LinkClass, Links>> classes = {
-        {LinkClass::Video, {"a.AVI", "a.mpeg", "a.RMVB", ".rm", "a.asx"}},
-        {LinkClass::Ignored, {"a.JPEG", "a.tiff", "a.qt", "a.mp3", "a.exe"}},
-        {LinkClass::Page, {"a.html", "dir/", "", "a.avi?x=1", "a.avi.html", "rm"}},
+    using enum LinkClass;
+    struct Case {
+        LinkClass modern, classic;
+        Links links;
     };
-    for (const auto& [expected, links] : classes)
-        for (const std::string& link : links) EXPECT_EQ(ClassifyLink(link), expected) << link;
+    const std::vector<Case> cases = {
+        {Video, Video, {"a.AVI", "a.mpeg", "a.RMVB", ".rm", "a.asx"}},
+        {Ignored, Ignored, {"a.JPEG", "a.tiff", "a.qt", "a.mp3", "a.exe"}},
+        {Video, Ignored, {"a.MKV", "a.mp4", "a.webm", "a.ts", "a.M2TS", "a.divx", "a.3g2"}},
+        // Playlists, disc images, subtitles, sound, pictures and archives are never pages.
+        {Ignored, Ignored, {"a.m3u8", "a.MPD", "a.iso", "a.vtt", "a.Opus", "a.avif", "a.tar.gz"}},
+        {Page, Page, {"a.html", "dir/", "", "a.avi?x=1", "a.mkv?x=1", "a.avi.html", "rm", "a.ts/"}},
+    };
+    for (const Case& c : cases)
+        for (const std::string& link : c.links) {
+            EXPECT_EQ(ClassifyLink(link, VideoTypes::Modern), c.modern) << link;
+            EXPECT_EQ(ClassifyLink(link, VideoTypes::Classic), c.classic) << link;
+        }
 }
 
 TEST(VideoFileName, StaysInsideItsFolder) {

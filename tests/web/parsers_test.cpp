@@ -70,6 +70,39 @@ TEST(ParsePageHtml, SortsLinksAndEndsQuietlyOnPagesThatBreakTheRules) {
     }
 }
 
+// Embedded videos take the anchors' way in, whatever their suffix, except what is never fetched.
+TEST(ParsePageHtml, ReadsVideoTagsAndOpenGraphVideos) {
+    struct Case {
+        std::string html;
+        Links videos;
+    };
+    const std::string og = "<meta property=\"og:video";
+    const std::vector<Case> cases = {
+        {"<VIDEO SRC=\"../v/clip\" controls></video>", {"http://site/v/clip"}},
+        {"<video><source src=a.webm type=video/webm><source src=a.m3u8></video><source src=b.mp4>",
+         {"http://site/dir/a.webm"}},
+        {"<video src=\"blob:http://site/x\"><source src=\"data:video/mp4,x\"><source "
+         "src=p.jpg></video>",
+         {}},
+        {og + ":secure_url\" content=\"https://cdn/v.mp4\">" + og + "\" content=/w.mpd>",
+         {"https://cdn/v.mp4"}},
+        {og + "\" content=/v?id=1>" + og + ":url\" content=\"/w\">" + og +
+             ":type\" content=\"Video/MP4\">",
+         {"http://site/v?id=1", "http://site/w"}},
+        {og + ":url\" content=/track>" + og + ":type\" content=audio/mpeg>", {}},
+    };
+    for (const Case& c : cases) {
+        WebFixture f;
+        ParsePageHtml(f.web, c.html, kPage);
+        EXPECT_EQ(f.state.VideoLinks.Items(), c.videos) << c.html;
+        EXPECT_TRUE(f.state.ExpandLinks.Items().empty()) << c.html;
+    }
+    WebFixture classic;
+    classic.state.VideoSuffixes = VideoTypes::Classic;
+    ParsePageHtml(classic.web, "<video src=a.mkv></video><video src=b.avi></video>", kPage);
+    EXPECT_EQ(classic.state.VideoLinks.Items(), Links{"http://site/dir/b.avi"});
+}
+
 // A hostile site cannot fill the memory: beyond 10,000 video or page links, the rest are dropped.
 TEST(ParsePageHtml, OneSiteAddsAtMostTenThousandLinksOfEachKind) {
     std::string html;

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "tools/simweb/listing_pages.h"
 #include "tools/simweb/search_pages.h"
 
 namespace ch::simweb {
@@ -138,6 +139,11 @@ Scenario ParseScenario(std::istream& in) {
             scenario.Set(url, Page(ReadHtmlBlock(reader))).status = code;
         } else if (kind == "video") {
             ParseVideo(words, scenario, reader);
+        } else if (kind == "listing") {
+            if (words.size() < 5 || words.size() > 6)
+                reader.Fail("listing needs URL PREFIX COUNT SIZE [SUFFIX]");
+            SetListing(scenario, url, words[2], reader.Number(words[3], 0, 100'000),
+                       reader.Number(words[4], 0, kMaxSize), words.size() == 6 ? words[5] : ".mkv");
         } else if (kind == "redirect") {
             if (words.size() < 3 || words.size() > 4)
                 reader.Fail("redirect needs URL TARGET [CODE]");
