@@ -20,7 +20,10 @@ class ScenarioError : public std::runtime_error {
 //                                             own, numbered from FIRST (h0000001.test is 1)
 //   html URL [CODE]                           the lines up to one holding only "." are the page,
 //                                             sent with CODE (default 200)
-//   video URL SIZE [nolength] [announce=N] [stall=N] [reset=N] [headers=N]
+//   video URL SIZE [nolength] [announce=N] [stall=N] [reset=N] [headers=N] [chunked]
+//             [etag=TAG|etag=changing] [nodate] [ranges=ignore|ranges=refuse]
+//   soft404 URL [octet]                       a 300 KB "not found" page sent with 200 as
+//                                             text/html (octet: application/octet-stream)
 //   redirect URL TARGET [CODE]                CODE defaults to 302
 //   status URL CODE                           an error page, e.g. 404 or 500
 //   stall URL                                 the headers of a page, then nothing
@@ -40,8 +43,12 @@ class ScenarioError : public std::runtime_error {
 // same addresses as http ones.
 // announce=N announces N bytes whatever the true size; stall=N sends N body bytes, then nothing;
 // reset=N sends N body bytes, then resets the connection; headers=N sends N bytes of filler
-// header lines before the real ones. A hosts page links each LINK after its video links.
-// Throws ScenarioError naming the line of the first mistake.
+// header lines before the real ones; chunked sends the body in chunks without Content-Length.
+// Videos carry a fixed Last-Modified (nodate: none) and etag=TAG an ETag; "Range: bytes=N-" is
+// answered 206 from N while If-Range matches one of them (etag=changing: an ETag new at every
+// request, so a resume starts again), 416 from the end on; ranges=ignore always sends the whole
+// file (200), ranges=refuse answers every range 416. A hosts page links each LINK after its video
+// links. Throws ScenarioError naming the line of the first mistake.
 Scenario ParseScenario(std::istream& in);
 
 }  // namespace ch::simweb
