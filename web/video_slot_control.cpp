@@ -84,7 +84,8 @@ void VideoSlotControl::Fail(const std::string& address, const std::string& why) 
         Begin(address);
         return;
     }
-    bodies_.Keep(address);
+    // The video leaves the run here (nothing queues it again), so its part would only wait
+    // for a sweep.
     End(address);
 }
 

@@ -30,8 +30,9 @@ class VideoSlotControl {
     // wrong size.
     void Headers(const std::string& address, const ResponseHead& head);
     void Progress(const std::string& address, std::int64_t bytesRead, std::int64_t bytesTotal);
-    // The read failed: its partial body is kept for a later resume, except when the server
-    // refused to continue it, which starts the video again from its first byte.
+    // The read failed and the video ends with its body; a server that refused to continue a
+    // kept part starts the video again from its first byte instead. (Stops, lost networks,
+    // stalls and kills keep the part: those videos stay pending.)
     void Fail(const std::string& address, const std::string& why = {});
     // The video could not be written on this machine: it goes back to the head of the queue and
     // no download starts for the rest of the run, which ends failed.
