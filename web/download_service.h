@@ -30,6 +30,28 @@ struct ReadBody {
 // be written (disk full, read-only, folder gone). The reason follows after ": ".
 inline constexpr std::string_view kBodyNotWritten = "cannot write the body file";
 
+// The status text of an Error that ended a resumed read because the server would not continue
+// the partial body where it stops (416, or a Content-Range starting elsewhere).
+inline constexpr std::string_view kRangeRefused = "range not satisfiable";
+
+// How a file read starts. A read with rangeStart > 0 continues a partial body of that many bytes
+// already in the file: it asks for "Range: bytes=rangeStart-" with "If-Range: validator". A 206
+// from there on appends; a 200 (the server ignores the range, or the video changed) rewrites the
+// file from its first byte.
+struct ReadOptions {
+    std::int64_t rangeStart = 0;
+    std::string validator;  // the ETag, or else the Last-Modified date, the partial came with
+};
+
+// What the headers of a successful answer said, reported once before BeginDownloadData.
+struct ResponseHead {
+    int httpStatus = 0;
+    std::string contentType;      // as sent, or empty
+    std::string validator;        // the ETag, or else the Last-Modified date, or empty
+    std::int64_t rangeStart = 0;  // where the body starts in the file: > 0 only for a 206 resume
+    std::int64_t fullSize = 0;    // the whole video's size when known (Content-Range or -Length)
+};
+
 // The control's side of the service: notifications of every read.
 class ReadListener {
   public:
@@ -39,6 +61,9 @@ class ReadListener {
                               std::int64_t bytesRead, std::int64_t bytesTotal) = 0;
     // status is EndDownloadData (success) or Error.
     virtual void ReadComplete(const std::string& name, int status, const ReadBody& body) = 0;
+    // The headers of a successful answer, before its BeginDownloadData. For a resumed read,
+    // bytesRead and bytesTotal of the progress that follows count the whole file.
+    virtual void ReadHead(const std::string& /*name*/, const ResponseHead& /*head*/) {}
 };
 
 // Asynchronous URL reads, each known by a name. Every read ends with exactly one of: a progress
@@ -51,6 +76,13 @@ class DownloadService {
     // file. Returns false when the read could not be started (no notification follows).
     virtual bool StartRead(const std::string& url, const std::string& name,
                            const std::filesystem::path& bodyFile) = 0;
+    // A file read that continues the partial body in bodyFile (see ReadOptions). A service that
+    // cannot ask for ranges starts the body again, as a server ignoring the range would.
+    virtual bool ResumeRead(const std::string& url, const std::string& name,
+                            const std::filesystem::path& bodyFile, const ReadOptions& options) {
+        (void)options;
+        return StartRead(url, name, bodyFile);
+    }
     // Cancels the oldest running read of that name, if any.
     virtual void CancelRead(const std::string& name) = 0;
 };

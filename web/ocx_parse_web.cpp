@@ -106,9 +106,15 @@ void ocxParseWeb::ReadComplete(const std::string& name, int status, const ReadBo
         pages_.Complete(*fetch, body.Data);
 }
 
+void ocxParseWeb::ReadHead(const std::string& name, const ResponseHead& head) {
+    if (state_.StopRequested) return;
+    const std::optional<Fetch> fetch = FetchOfDownloadName(name);
+    if (fetch && fetch->kind == FetchKind::Video) videos_.Headers(fetch->address, head);
+}
+
 void ocxParseWeb::Failed(const Fetch& fetch, const std::string& why) {
     if (fetch.kind == FetchKind::Video)
-        videos_.Fail(fetch.address);
+        videos_.Fail(fetch.address, why);
     else
         pages_.Fail(fetch, why);
 }

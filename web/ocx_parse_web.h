@@ -34,6 +34,7 @@ class ocxParseWeb final : public DownloadControl, public ReadListener {
     void ReadProgress(const std::string& name, int status, const std::string& statusText,
                       std::int64_t bytesRead, std::int64_t bytesTotal) override;
     void ReadComplete(const std::string& name, int status, const ReadBody& body) override;
+    void ReadHead(const std::string& name, const ResponseHead& head) override;
 
     const std::vector<Fetch>& PendingPages() const { return pages_.Pending(); }
     const RejectedHostTally& RejectedHosts() const { return videos_.RejectedHosts(); }

@@ -1,6 +1,22 @@
 #include "web/video_slot_control.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
 namespace ch {
+
+namespace {
+
+bool IsHtmlType(const std::string& contentType) {
+    std::string type = contentType.substr(0, contentType.find(';'));
+    std::transform(type.begin(), type.end(), type.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const auto first = type.find_first_not_of(" \t");
+    return first != std::string::npos && type.compare(first, 9, "text/html") == 0;
+}
+
+}  // namespace
 
 bool VideoSlotControl::Begin(const std::string& address) {
     if (bodies_.Start(address)) return true;
@@ -11,24 +27,42 @@ bool VideoSlotControl::Begin(const std::string& address) {
     return false;
 }
 
+void VideoSlotControl::Headers(const std::string& address, const ResponseHead& head) {
+    const int slot = web_.State.Slots.Find(address);
+    if (slot < 0) return;
+    if (IsHtmlType(head.contentType)) return Reject(address);
+    bodies_.Headers(address, head);
+    if (head.rangeStart > 0) {
+        const double percent = head.fullSize > 0 ? static_cast<double>(head.rangeStart) /
+                                                       static_cast<double>(head.fullSize) * 100.0
+                                                 : 0.0;
+        web_.Report.SlotProgress(slot, percent, address);
+        web_.Report.Status("Video resuming at " + std::to_string(std::lround(std::floor(percent))) +
+                           "%: " + address);
+    }
+}
+
+// An announced total is checked at once; a body of unknown length is cut off as soon as it
+// passes the ceiling, and its floor is checked when it is saved.
+bool VideoSlotControl::Outside(std::int64_t bytesRead, std::int64_t bytesTotal) const {
+    const std::int64_t ceiling = web_.State.MaxVideoBytes;
+    if (bytesTotal <= 0) return ceiling > 0 && bytesRead > ceiling;
+    return bytesTotal < web_.State.MinVideoBytes || (ceiling > 0 && bytesTotal > ceiling);
+}
+
 void VideoSlotControl::Progress(const std::string& address, std::int64_t bytesRead,
                                 std::int64_t bytesTotal) {
     DownloadSlots& slots = web_.State.Slots;
-    if (bytesTotal > kMaxVideoBytes || bytesTotal < kMinVideoBytes) {
-        const int slot = slots.Find(address);
-        if (slot < 0) return;
-        CancelInSlot(slot);
-        CountRejectedHost(address);
-        return;
-    }
+    if (Outside(bytesRead, bytesTotal)) return Reject(address);
     // Every progress inside the window is also the clock that times out the other slots.
     const double now = clock_.MonotonicSeconds();
     for (int slot = 0; slot < kSlotCount; ++slot) {
         if (slots.IsFree(slot)) continue;
         if (slots.Address(slot) == address) {
-            web_.Report.SlotProgress(
-                slot, static_cast<double>(bytesRead) / static_cast<double>(bytesTotal) * 100.0,
-                address);
+            const double percent = bytesTotal > 0 ? static_cast<double>(bytesRead) /
+                                                        static_cast<double>(bytesTotal) * 100.0
+                                                  : 0.0;
+            web_.Report.SlotProgress(slot, percent, address);
             slots.Touch(slot, now);
         } else if (Stalled(slot, now)) {
             CancelStalled(slot);
@@ -36,7 +70,22 @@ void VideoSlotControl::Progress(const std::string& address, std::int64_t bytesRe
     }
 }
 
-void VideoSlotControl::Fail(const std::string& address) {
+void VideoSlotControl::Reject(const std::string& address) {
+    if (web_.State.Slots.Find(address) < 0) return;
+    bodies_.Cancel(address);
+    End(address);
+    CountRejectedHost(address);
+}
+
+void VideoSlotControl::Fail(const std::string& address, const std::string& why) {
+    if (why == kRangeRefused && web_.State.Slots.Find(address) >= 0) {
+        // The kept part is worthless now: the video starts again, in the same slot.
+        bodies_.Discard(address);
+        Begin(address);
+        return;
+    }
+    // The video leaves the run here (nothing queues it again), so its part would only wait
+    // for a sweep.
     End(address);
 }
 
@@ -51,7 +100,7 @@ void VideoSlotControl::Complete(const std::string& address) {
             // An address that can name no file is dropped; this machine's failures keep it.
             if (!bodies_.LocalFailure().empty()) return SaveFailed(address, bodies_.LocalFailure());
             break;
-        case VideoBodies::Saved::TooSmall:
+        case VideoBodies::Saved::Rejected:
             CountRejectedHost(address);
             break;
         case VideoBodies::Saved::Yes:
@@ -76,7 +125,7 @@ void VideoSlotControl::CheckStalled() {
 
 std::vector<std::string> VideoSlotControl::CancelAll() {
     std::vector<std::string> cancelled = web_.State.Slots.ReleaseAll();
-    for (const std::string& address : cancelled) bodies_.Cancel(address);
+    for (const std::string& address : cancelled) bodies_.Suspend(address);
     return cancelled;
 }
 
@@ -91,22 +140,17 @@ void VideoSlotControl::FreeSlot(int slot) {
 }
 
 void VideoSlotControl::End(const std::string& address) {
-    bodies_.Discard(address);
+    bodies_.Discard(address);  // nothing left when the caller kept or removed it already
     const int slot = web_.State.Slots.Find(address);
     if (slot < 0) return;
     FreeSlot(slot);
     web_.State.VideoLinks.Done();
 }
 
-void VideoSlotControl::CancelInSlot(int slot) {
-    const std::string address = web_.State.Slots.Address(slot);
-    bodies_.Cancel(address);
-    End(address);
-}
-
 void VideoSlotControl::CancelStalled(int slot) {
     const std::string address = web_.State.Slots.Address(slot);
-    CancelInSlot(slot);
+    bodies_.Suspend(address);
+    End(address);
     if (++stalls_[address] < kStallAttempts) web_.State.VideoLinks.Load(address);
 }
 

@@ -13,11 +13,10 @@
 namespace ch {
 
 // The video side of the download control: the reads of the videos in the download slots, the
-// size window, the 60-second stall limit, and the end of each video.
+// size window (RunState::MinVideoBytes to MaxVideoBytes), what the answers claim to be, the
+// 60-second stall limit, and the end of each video.
 class VideoSlotControl {
   public:
-    static constexpr std::int64_t kMinVideoBytes = VideoBodies::kMinVideoBytes;
-    static constexpr std::int64_t kMaxVideoBytes = 50'000'000;
     static constexpr double kStallSeconds = 60.0;
     static constexpr int kStallAttempts = 3;
 
@@ -27,24 +26,33 @@ class VideoSlotControl {
     // Starts the read of a video the engine has put into a slot; a read that cannot start ends
     // the video at once (and returns false).
     bool Begin(const std::string& address);
+    // The answer's headers: an HTML page under a video's address is refused like a video of the
+    // wrong size.
+    void Headers(const std::string& address, const ResponseHead& head);
     void Progress(const std::string& address, std::int64_t bytesRead, std::int64_t bytesTotal);
-    void Fail(const std::string& address);
+    // The read failed and the video ends with its body; a server that refused to continue a
+    // kept part starts the video again from its first byte instead. (Stops, lost networks,
+    // stalls and kills keep the part: those videos stay pending.)
+    void Fail(const std::string& address, const std::string& why = {});
     // The video could not be written on this machine: it goes back to the head of the queue and
     // no download starts for the rest of the run, which ends failed.
     void SaveFailed(const std::string& address, const std::string& reason);
     void Complete(const std::string& address);
     void CheckStalled();
-    // Cancels every running download; returns their addresses, lowest slot first.
+    // Cancels every running download, keeping their partial bodies; returns their addresses,
+    // lowest slot first.
     std::vector<std::string> CancelAll();
 
-    // Counts a video rejected for its size against its site (denied after 20).
+    // Counts a video rejected for its size or type against its site (denied after 20).
     void CountRejectedHost(const std::string& address);
     const RejectedHostTally& RejectedHosts() const { return rejectedHosts_; }
 
   private:
+    bool Outside(std::int64_t bytesRead, std::int64_t bytesTotal) const;
+    void Reject(const std::string& address);
     void FreeSlot(int slot);
+    // Frees the slot of a video whose read has ended and counts it down.
     void End(const std::string& address);
-    void CancelInSlot(int slot);
     // A download silent for too long is cancelled and tried again later, up to kStallAttempts.
     void CancelStalled(int slot);
     bool Stalled(int slot, double now) const;

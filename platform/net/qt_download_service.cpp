@@ -1,12 +1,18 @@
 #include "platform/net/qt_download_service.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 namespace ch {
 
@@ -51,6 +57,40 @@ bool IsSuccess(int httpStatus) {
     return httpStatus >= 200 && httpStatus < 300;
 }
 
+// A body file, opened without following a link planted under its name; the bytes of a partial
+// body are kept until the answer says whether it continues them.
+FileHandle OpenBody(const std::filesystem::path& file, bool keepBytes) {
+    const int fd =
+        ::open(file.c_str(),
+               O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (keepBytes ? 0 : O_TRUNC), 0644);
+    if (fd < 0) return nullptr;
+    FileHandle handle(::fdopen(fd, "wb"));
+    if (!handle) ::close(fd);
+    return handle;
+}
+
+// The first byte of "bytes FIRST-LAST/SIZE" and SIZE (0 when "*"); nullopt when malformed.
+std::optional<std::pair<std::int64_t, std::int64_t>> ContentRange(const QByteArray& value) {
+    const QByteArray text = value.trimmed();
+    if (!text.startsWith("bytes ")) return std::nullopt;
+    const qsizetype dash = text.indexOf('-'), slash = text.indexOf('/');
+    if (dash < 0 || slash < dash) return std::nullopt;
+    bool ok = false;
+    const std::int64_t first = text.mid(6, dash - 6).trimmed().toLongLong(&ok);
+    if (!ok) return std::nullopt;
+    const QByteArray size = text.mid(slash + 1).trimmed();
+    return std::pair(first, size == "*" ? 0 : size.toLongLong());
+}
+
+// A page read answered with a body that is no page: it is dropped before any byte is held.
+bool IsMediaType(const std::string& contentType) {
+    std::string type = QByteArray::fromStdString(contentType).trimmed().toLower().toStdString();
+    type = type.substr(0, type.find(';'));
+    while (!type.empty() && type.back() == ' ') type.pop_back();
+    return type.starts_with("video/") || type.starts_with("audio/") || type.starts_with("image/") ||
+           type == "application/octet-stream";
+}
+
 }  // namespace
 
 struct QtDownloadService::Read {
@@ -60,6 +100,8 @@ struct QtDownloadService::Read {
     FileHandle file;  // empty for reads kept in memory
     QByteArray body;
     std::int64_t received = 0;
+    std::int64_t rangeStart = 0;  // asked for: the partial body already in the file
+    std::int64_t offset = 0;      // where this answer's body starts in the file
     bool begun = false;
 };
 
@@ -80,6 +122,12 @@ void QtDownloadService::SetListener(ReadListener* listener) {
 
 bool QtDownloadService::StartRead(const std::string& url, const std::string& name,
                                   const std::filesystem::path& bodyFile) {
+    return ResumeRead(url, name, bodyFile, {});
+}
+
+bool QtDownloadService::ResumeRead(const std::string& url, const std::string& name,
+                                   const std::filesystem::path& bodyFile,
+                                   const ReadOptions& options) {
     DeleteEndedReplies();
     const QUrl address = ToUrl(url);
     const QString scheme = address.scheme();
@@ -87,7 +135,8 @@ bool QtDownloadService::StartRead(const std::string& url, const std::string& nam
         return false;
     auto read = std::make_unique<Read>();
     if (!bodyFile.empty()) {
-        read->file.reset(std::fopen(bodyFile.c_str(), "wb"));
+        read->rangeStart = std::max<std::int64_t>(options.rangeStart, 0);
+        read->file = OpenBody(bodyFile, read->rangeStart > 0);
         if (!read->file) return false;
         // Unbuffered: the file holds every byte reported so far (Qt hands over large chunks).
         std::setvbuf(read->file.get(), nullptr, _IONBF, 0);
@@ -95,11 +144,18 @@ bool QtDownloadService::StartRead(const std::string& url, const std::string& nam
     QNetworkRequest request(address);
     request.setMaximumRedirectsAllowed(options_.maxRedirects);
     request.setTransferTimeout(static_cast<int>(options_.transferTimeout.count()));
+    if (read->rangeStart > 0) {
+        request.setRawHeader("Range", "bytes=" + QByteArray::number(read->rangeStart) + "-");
+        if (!options.validator.empty())
+            request.setRawHeader("If-Range", QByteArray::fromStdString(options.validator));
+    }
     read->id = nextId_++;
     read->name = name;
     read->reply = manager_.get(request);
     // Bounded for pages too: without it Qt's network thread may run far ahead of an endless body.
-    read->reply->setReadBufferSize(options_.fileReadBufferBytes);
+    read->reply->setReadBufferSize(
+        read->file ? options_.fileReadBufferBytes
+                   : std::min(options_.fileReadBufferBytes, options_.maxPageBytes + 1));
     Connect(read->id, read->reply);
     reads_.push_back(std::move(read));
     return true;
@@ -197,6 +253,35 @@ void QtDownloadService::OnHeaders(std::uint64_t id) {
     // The headers of a redirect that is being followed are not the start of the data.
     if (!read || read->begun || !IsSuccess(HttpStatus(*read->reply))) return;
     read->begun = true;
+    QNetworkReply& reply = *read->reply;
+    ResponseHead head;
+    head.httpStatus = HttpStatus(reply);
+    head.contentType = reply.rawHeader("Content-Type").toStdString();
+    head.validator = reply.rawHeader(reply.hasRawHeader("ETag") ? "ETag" : "Last-Modified")
+                         .trimmed()
+                         .toStdString();
+    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
+    head.fullSize = length.isValid() ? length.toLongLong() : 0;
+    if (!read->file && IsMediaType(head.contentType))
+        return Fail(id, "not a page: " + head.contentType);
+    if (read->file && read->rangeStart > 0) {
+        // Only a 206 that starts where the partial body stops continues it; a 200 is the whole
+        // body again, written over the partial one.
+        const auto range = ContentRange(reply.rawHeader("Content-Range"));
+        if (head.httpStatus == 206 && (!range || range->first != read->rangeStart))
+            return Fail(id, std::string(kRangeRefused));
+        read->offset = head.httpStatus == 206 ? read->rangeStart : 0;
+        if (std::fflush(read->file.get()) != 0 ||
+            ::ftruncate(::fileno(read->file.get()), read->offset) != 0 ||
+            std::fseek(read->file.get(), read->offset, SEEK_SET) != 0)
+            return Fail(id, std::string(kBodyNotWritten) + ": " + std::strerror(errno));
+        head.rangeStart = read->offset;
+        if (read->offset > 0) head.fullSize = range->second;
+    }
+    if (listener_) {
+        const std::string name = read->name;
+        listener_->ReadHead(name, head);
+    }
     Notify(id, ReadStatus::BeginDownloadData);
 }
 
@@ -223,8 +308,8 @@ void QtDownloadService::OnData(std::uint64_t id) {
     }
     // Only what the server announced counts as the total: 0 when it announced nothing.
     const QVariant announced = read->reply->header(QNetworkRequest::ContentLengthHeader);
-    Notify(id, ReadStatus::DownloadingData, {}, read->received,
-           announced.isValid() ? announced.toLongLong() : 0);
+    Notify(id, ReadStatus::DownloadingData, {}, read->offset + read->received,
+           announced.isValid() ? read->offset + announced.toLongLong() : 0);
 }
 
 void QtDownloadService::OnFinished(std::uint64_t id) {
@@ -235,6 +320,8 @@ void QtDownloadService::OnFinished(std::uint64_t id) {
     const int status = HttpStatus(reply);
     if (reply.error() == QNetworkReply::OperationCanceledError) {
         failure = kTimedOutText;  // our own cancels never get here: Discard disconnects first
+    } else if (status == 416 && read->rangeStart > 0) {
+        failure = kRangeRefused;
     } else if (status >= 400) {
         // The code itself, not Qt's wording of it: a search engine's 429 or 403 is a refusal.
         failure = "HTTP status " + std::to_string(status);
@@ -252,10 +339,11 @@ void QtDownloadService::OnFinished(std::uint64_t id) {
         Fail(id, failure);
         return;
     }
-    Notify(id, ReadStatus::EndDownloadData, {}, read->received, read->received);
+    const std::int64_t size = read->offset + read->received;
+    Notify(id, ReadStatus::EndDownloadData, {}, size, size);
     std::unique_ptr<Read> done = Take(id);
     if (!done) return;  // cancelled by the listener meanwhile
-    const ReadBody body{done->body.toStdString(), done->received};
+    const ReadBody body{done->body.toStdString(), size};
     const std::string name = done->name;
     Discard(std::move(done));
     if (listener_) listener_->ReadComplete(name, ReadStatus::EndDownloadData, body);
@@ -265,7 +353,7 @@ void QtDownloadService::Fail(std::uint64_t id, const std::string& why) {
     std::unique_ptr<Read> read = Take(id);
     if (!read) return;
     const std::string name = read->name;
-    const std::int64_t received = read->received;
+    const std::int64_t received = read->offset + read->received;
     Discard(std::move(read));
     if (listener_) listener_->ReadProgress(name, ReadStatus::Error, why, received, 0);
 }

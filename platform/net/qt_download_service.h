@@ -19,8 +19,9 @@ struct QtDownloadServiceOptions {
     // its headers) ends as failed. Generous: the engine and the control have their own limits.
     std::chrono::milliseconds transferTimeout{90'000};
     int maxRedirects = 10;
-    // Page bodies are kept in memory; a page growing beyond this ends as failed.
-    std::int64_t maxPageBytes = 16 * 1024 * 1024;
+    // Page bodies are kept in memory; a page growing beyond this ends as failed ("page too
+    // large"). No page over 200,000 bytes is parsed, so none is held beyond that.
+    std::int64_t maxPageBytes = 200'000;
     // How much of a file read Qt may buffer before it stops reading the socket.
     std::int64_t fileReadBufferBytes = 1024 * 1024;
 };
@@ -31,7 +32,9 @@ struct QtDownloadServiceOptions {
 //   DownloadingData (bytes so far, announced total or 0), then either EndDownloadData followed by
 //   the completion, or a final Error progress whose status text says why the read failed
 //   (kTimedOutText when the service's own time-out ended it).
-// HTTP error statuses and bodies shorter than announced are failures. Follows redirects (at most
+// HTTP error statuses and bodies shorter than announced are failures, and so are pages sent as
+// video, audio, image or application/octet-stream (abandoned at their headers). Successful
+// answers report their headers (ReadHead) just before BeginDownloadData. Follows redirects (at most
 // maxRedirects, never from https to http) and uses the system's proxy settings (http_proxy,
 // no_proxy). Bodies of reads started with a file are written to it as they arrive; the file is
 // closed before the final notification and when CancelRead returns.
@@ -45,6 +48,8 @@ class QtDownloadService final : public QObject, public DownloadService {
     void SetListener(ReadListener* listener) override;
     bool StartRead(const std::string& url, const std::string& name,
                    const std::filesystem::path& bodyFile) override;
+    bool ResumeRead(const std::string& url, const std::string& name,
+                    const std::filesystem::path& bodyFile, const ReadOptions& options) override;
     void CancelRead(const std::string& name) override;
 
     // Reads started and not yet ended or cancelled.

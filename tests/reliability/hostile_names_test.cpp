@@ -152,7 +152,7 @@ TEST_P(HostileNames, TheVideoLandsInItsKeywordFolderOrNowhere) {
     state.VideoLinks.Take(0);
     state.Slots.Fill(0, address, clock.now);
     control.BeginResDownload({FetchKind::Video, address});
-    const std::string bytes(VideoBodies::kMinVideoBytes + 1, 'v');
+    const std::string bytes(state.MinVideoBytes + 1, 'v');
     if (service.IsRunning(download)) service.CompleteFile(download, bytes);
 
     EXPECT_EQ(state.VideoDownloadsActive(), 0);

@@ -19,6 +19,7 @@ class FakeDownloadService : public DownloadService {
         std::string url;
         std::string name;
         std::filesystem::path bodyFile;
+        ReadOptions options;
     };
 
     ReadListener* listener = nullptr;
@@ -36,8 +37,15 @@ class FakeDownloadService : public DownloadService {
             ++refused;
             return false;
         }
-        started.push_back({url, name, bodyFile});
-        running.push_back({url, name, bodyFile});
+        started.push_back({url, name, bodyFile, {}});
+        running.push_back({url, name, bodyFile, {}});
+        return true;
+    }
+
+    bool ResumeRead(const std::string& url, const std::string& name,
+                    const std::filesystem::path& bodyFile, const ReadOptions& options) override {
+        if (!StartRead(url, name, bodyFile)) return false;
+        started.back().options = running.back().options = options;
         return true;
     }
 
@@ -64,6 +72,12 @@ class FakeDownloadService : public DownloadService {
         listener->ReadProgress(name, status, text, bytesRead, bytesTotal);
     }
 
+    // The headers of the answer, then BeginDownloadData.
+    void Head(const std::string& name, const ResponseHead& head) {
+        listener->ReadHead(name, head);
+        listener->ReadProgress(name, ReadStatus::BeginDownloadData, {}, 0, 0);
+    }
+
     void CompletePage(const std::string& name, const std::string& data) {
         Forget(name);
         listener->ReadComplete(name, ReadStatus::EndDownloadData,
@@ -82,12 +96,24 @@ class FakeDownloadService : public DownloadService {
                                ReadBody{{}, static_cast<std::int64_t>(bytes.size())});
     }
 
-    // Writes part of a body into the read's file, as a streaming download does.
-    void WritePartialBody(const std::string& name, const std::string& bytes) {
+    // Writes part of a body into the read's file, as a streaming download does (after the
+    // bytes already there when `append`).
+    void WritePartialBody(const std::string& name, const std::string& bytes, bool append = false) {
         if (const Read* read = Find(name); read && !read->bodyFile.empty()) {
-            std::ofstream out(read->bodyFile, std::ios::binary | std::ios::trunc);
+            std::ofstream out(read->bodyFile,
+                              std::ios::binary | (append ? std::ios::app : std::ios::trunc));
             out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         }
+    }
+
+    // Reports success for the bytes already written into the read's file.
+    void FinishFile(const std::string& name) {
+        const Read* read = Find(name);
+        std::error_code error;
+        const auto size = read ? std::filesystem::file_size(read->bodyFile, error) : 0;
+        Forget(name);
+        listener->ReadComplete(name, ReadStatus::EndDownloadData,
+                               ReadBody{{}, static_cast<std::int64_t>(size)});
     }
 
     void Fail(const std::string& name) {

@@ -23,7 +23,7 @@ page http://site001.test/videos/part4.html never.avi
 video http://site001.test/videos/a.avi 350000
 video http://site001.test/videos/small.mpg 150000
 video http://site001.test/videos/b.wmv 420000
-video http://site001.test/videos/nolength.avi 300000 nolength
+video http://site001.test/videos/nolength.avi 150000 nolength
 video http://site001.test/videos/c.mpg 500000
 video http://site001.test/videos/d.avi 260000
 video http://site001.test/videos/never.avi 300000

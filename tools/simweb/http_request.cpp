@@ -22,11 +22,12 @@ std::string_view NextLine(std::string_view& text) {
     return line;
 }
 
-std::string HostHeader(std::string_view headers) {
+std::string Header(std::string_view headers, std::string_view name) {
     while (!headers.empty()) {
         std::string_view line = NextLine(headers);
-        if (!StartsWithNoCase(line, "host:")) continue;
-        line.remove_prefix(5);
+        if (!StartsWithNoCase(line, name) || line.size() <= name.size() || line[name.size()] != ':')
+            continue;
+        line.remove_prefix(name.size() + 1);
         while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
             line.remove_prefix(1);
         while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
@@ -52,12 +53,14 @@ std::optional<RequestHead> ParseRequestHead(std::string_view head) {
     } else if (StartsWithNoCase(target, "http://")) {
         request.url = std::string(target);
     } else if (target.starts_with("/")) {
-        const std::string host = HostHeader(head);
+        const std::string host = Header(head, "host");
         if (host.empty()) return std::nullopt;
         request.url = "http://" + host + std::string(target);
     } else {
         return std::nullopt;
     }
+    request.range = Header(head, "range");
+    request.ifRange = Header(head, "if-range");
     return request;
 }
 

@@ -11,6 +11,8 @@ struct RequestHead {
     // Absolute: taken from a proxy-form request line, or built from Host; for CONNECT the
     // "host:port" asked for.
     std::string url;
+    std::string range;    // the Range header, or empty
+    std::string ifRange;  // the If-Range header, or empty
 };
 
 // Reads a request head (request line and header lines, without the closing blank line). Answers

@@ -71,10 +71,19 @@ Response Page(std::string html) {
     return response;
 }
 
+Response SoftNotFound(bool asOctetStream) {
+    Response response =
+        Page("<!DOCTYPE html>\n<html><head><title>404 Not Found</title></head><body>" +
+             std::string(300'000, ' ') + "</body></html>\n");
+    if (asOctetStream) response.contentType = "application/octet-stream";
+    return response;
+}
+
 Response Video(std::int64_t size) {
     Response response;
     response.contentType = "application/octet-stream";
     response.generatedSize = size;
+    response.lastModified = "Mon, 07 Dec 2026 00:00:00 GMT";
     return response;
 }
 

@@ -25,6 +25,18 @@ struct Response {
     bool silent = false;                // reads the request and never answers
     std::string encoding;               // Content-Encoding of a body stored compressed
     std::string location;               // target of a redirect
+    bool chunked = false;               // Transfer-Encoding: chunked, no Content-Length
+    // Validators. A "Range: bytes=N-" request is answered 206 from N while its If-Range (if any)
+    // matches one of them; etagPerRequest makes the ETag differ at every request, as if the file
+    // changed between runs.
+    std::string etag;
+    std::string lastModified;
+    bool etagPerRequest = false;
+    enum class Ranges { Honour, Ignore, Refuse };  // Refuse: 416 to every range request
+    Ranges ranges = Ranges::Honour;
+    // Set by the server for a 206: where the body starts, and the Content-Range sent.
+    std::int64_t bodyOffset = 0;
+    std::string contentRange;
 
     std::int64_t BodySize() const;
 };
@@ -33,6 +45,9 @@ Response Page(std::string html);
 Response Video(std::int64_t size);
 Response Redirect(std::string target, int status = 302);
 Response Status(int status);
+// A "not found" page of 300 KB sent with 200 under a video's name, as text/html or (octet) as
+// application/octet-stream.
+Response SoftNotFound(bool asOctetStream);
 // A small gzip-encoded page that inflates to that many zero bytes.
 Response GzipBomb(std::int64_t inflatedSize);
 

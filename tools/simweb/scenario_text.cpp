@@ -69,6 +69,18 @@ void ParseVideo(const std::vector<std::string>& words, Scenario& scenario,
             video.resetAfter = reader.Number(option.substr(6), 0, kMaxSize);
         else if (option.starts_with("headers="))
             video.headerBytes = reader.Number(option.substr(8), 0, kMaxSize);
+        else if (option == "chunked")
+            video.chunked = true;
+        else if (option == "etag=changing")
+            video.etagPerRequest = true;
+        else if (option.starts_with("etag="))
+            video.etag = "\"" + option.substr(5) + "\"";
+        else if (option == "nodate")
+            video.lastModified.clear();
+        else if (option == "ranges=ignore")
+            video.ranges = Response::Ranges::Ignore;
+        else if (option == "ranges=refuse")
+            video.ranges = Response::Ranges::Refuse;
         else
             reader.Fail("unknown video option: " + option);
     }
@@ -144,6 +156,10 @@ Scenario ParseScenario(std::istream& in) {
                 reader.Fail("listing needs URL PREFIX COUNT SIZE [SUFFIX]");
             SetListing(scenario, url, words[2], reader.Number(words[3], 0, 100'000),
                        reader.Number(words[4], 0, kMaxSize), words.size() == 6 ? words[5] : ".mkv");
+        } else if (kind == "soft404") {
+            if (words.size() > 3 || (words.size() == 3 && words[2] != "octet"))
+                reader.Fail("soft404 needs URL [octet]");
+            scenario.Set(url, SoftNotFound(words.size() == 3));
         } else if (kind == "redirect") {
             if (words.size() < 3 || words.size() > 4)
                 reader.Fail("redirect needs URL TARGET [CODE]");

@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <list>
 #include <map>
+#include <optional>
 #include <system_error>
 
 #include "tools/simweb/generated_body.h"
@@ -41,6 +43,7 @@ const char* ReasonPhrase(int status) {
                                                        {403, "Forbidden"},
                                                        {404, "Not Found"},
                                                        {405, "Method Not Allowed"},
+                                                       {416, "Range Not Satisfiable"},
                                                        {429, "Too Many Requests"},
                                                        {500, "Internal Server Error"},
                                                        {503, "Service Unavailable"}};
@@ -55,11 +58,17 @@ std::string HeadOf(const Response& response) {
         head += "X-Filler-" + std::to_string(line) + ": " + std::string(8000, 'h') + "\r\n";
     head += "Content-Type: " + response.contentType + "\r\n";
     if (!response.encoding.empty()) head += "Content-Encoding: " + response.encoding + "\r\n";
-    if (response.announceLength) {
-        const std::int64_t length =
-            response.announcedLength >= 0 ? response.announcedLength : response.BodySize();
+    if (response.chunked) {
+        head += "Transfer-Encoding: chunked\r\n";
+    } else if (response.announceLength) {
+        const std::int64_t length = response.announcedLength >= 0
+                                        ? response.announcedLength
+                                        : response.BodySize() - response.bodyOffset;
         head += "Content-Length: " + std::to_string(length) + "\r\n";
     }
+    if (!response.contentRange.empty()) head += "Content-Range: " + response.contentRange + "\r\n";
+    if (!response.etag.empty()) head += "ETag: " + response.etag + "\r\n";
+    if (!response.lastModified.empty()) head += "Last-Modified: " + response.lastModified + "\r\n";
     if (!response.location.empty()) head += "Location: " + response.location + "\r\n";
     head += "Connection: close\r\n\r\n";
     return head;
@@ -77,7 +86,8 @@ struct Connection {
     bool sendBody = true;
     std::string out;
     std::size_t outSent = 0;
-    std::int64_t bodyQueued = 0;
+    std::int64_t bodyQueued = 0;  // the offset in the body of the next byte to queue
+    bool chunkEnded = false;
     bool reset = false;
     bool tunnel = false;  // handed to ServerOptions::tunnel once the 200 is sent
 
@@ -89,6 +99,39 @@ struct Connection {
         return cut >= 0 ? std::min(cut, size) : size;
     }
 };
+
+// "Range: bytes=N-" as the downloads ask it; anything else is no range.
+std::optional<std::int64_t> RangeStart(const std::string& range) {
+    if (!range.starts_with("bytes=") || !range.ends_with("-")) return std::nullopt;
+    const std::string digits = range.substr(6, range.size() - 7);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoll(digits);
+}
+
+// Turns a whole answer into the part a range request asks for, as its validators allow.
+void ApplyRange(Response& response, const RequestHead& request, std::size_t requestNumber) {
+    if (response.etagPerRequest) response.etag = "\"v" + std::to_string(requestNumber) + "\"";
+    const std::optional<std::int64_t> start = RangeStart(request.range);
+    if (!start || response.status != 200 || response.ranges == Response::Ranges::Ignore) return;
+    const bool current =
+        request.ifRange.empty() || (!response.etag.empty() && request.ifRange == response.etag) ||
+        (!response.lastModified.empty() && request.ifRange == response.lastModified);
+    if (!current) return;  // the file changed: the whole of it
+    const std::int64_t size = response.BodySize();
+    if (response.ranges == Response::Ranges::Refuse || *start >= size) {
+        response.status = 416;
+        response.contentRange = "bytes */" + std::to_string(size);
+        response.body.clear();
+        response.generatedSize = -1;
+        response.chunked = false;
+        return;
+    }
+    response.status = 206;
+    response.bodyOffset = *start;
+    response.contentRange = "bytes " + std::to_string(*start) + "-" + std::to_string(size - 1) +
+                            "/" + std::to_string(size);
+}
 
 }  // namespace
 
@@ -201,17 +244,21 @@ class Server::Loop {
             return true;
         }
         c.url = CanonicalUrl(request->url);
-        server_.Record(c.url);
+        const std::size_t number = server_.Record(c.url);
         const bool known = request->method == "GET" || request->method == "HEAD";
-        Answer(c, request->method + " " + c.url,
-               known ? server_.scenario_.Answer(c.url) : Status(405), request->method == "GET");
+        Response response = known ? server_.scenario_.Answer(c.url) : Status(405);
+        ApplyRange(response, *request, number);
+        Answer(c, request->method + " " + c.url, std::move(response), request->method == "GET");
         return true;
     }
 
     void Answer(Connection& c, const std::string& what, Response response, bool sendBody) {
         if (server_.options_.log)
-            server_.options_.log(what + " " + std::to_string(response.status));
+            server_.options_.log(
+                what + " " + std::to_string(response.status) +
+                (response.contentRange.empty() ? "" : " " + response.contentRange));
         c.out = HeadOf(response);
+        c.bodyQueued = response.bodyOffset;
         c.response = std::move(response);
         c.sendBody = sendBody;
         c.phase = c.response.silent ? Connection::Phase::Stalled : Connection::Phase::Waiting;
@@ -247,15 +294,29 @@ class Server::Loop {
     }
 
     // Puts the next piece of the body in the send buffer; false when there is none.
-    static bool QueueBody(Connection& c) {
+    bool QueueBody(Connection& c) {
         const std::int64_t count = std::min(kChunkBytes, c.BodyLimit() - c.bodyQueued);
-        if (count <= 0) return false;
+        c.outSent = 0;
+        if (count <= 0) {
+            // A chunked body cut short never gets its last chunk.
+            if (!c.response.chunked || !c.sendBody || c.chunkEnded ||
+                c.bodyQueued < c.response.BodySize())
+                return false;
+            c.chunkEnded = true;
+            c.out = "0\r\n\r\n";
+            return true;
+        }
         c.out = c.response.generatedSize >= 0
                     ? GeneratedBytes(c.url, c.bodyQueued, count)
                     : c.response.body.substr(static_cast<std::size_t>(c.bodyQueued),
                                              static_cast<std::size_t>(count));
-        c.outSent = 0;
+        if (c.response.chunked) {
+            char size[32];
+            std::snprintf(size, sizeof size, "%llx\r\n", static_cast<unsigned long long>(count));
+            c.out = size + c.out + "\r\n";
+        }
         c.bodyQueued += count;
+        server_.CountBodyBytes(c.url, count);
         return true;
     }
 
@@ -313,9 +374,21 @@ void Server::Stop() {
     }
 }
 
-void Server::Record(const std::string& url) {
+std::size_t Server::Record(const std::string& url) {
     std::lock_guard lock(mutex_);
     requests_.push_back(url);
+    return static_cast<std::size_t>(std::count(requests_.begin(), requests_.end(), url));
+}
+
+void Server::CountBodyBytes(const std::string& url, std::int64_t count) {
+    std::lock_guard lock(mutex_);
+    bodyBytes_[url] += count;
+}
+
+std::int64_t Server::BodyBytesSent(std::string_view url) const {
+    std::lock_guard lock(mutex_);
+    const auto found = bodyBytes_.find(CanonicalUrl(url));
+    return found == bodyBytes_.end() ? 0 : found->second;
 }
 
 void Server::CountConnection(int change) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -42,12 +43,16 @@ class Server {
     std::uint16_t Port() const { return port_; }
     // How often the address was asked for.
     std::size_t RequestCount(std::string_view url) const;
+    // Body bytes put on the wire for the address, over all its answers.
+    std::int64_t BodyBytesSent(std::string_view url) const;
     // Connections accepted and not yet closed (a stalled answer keeps its connection open).
     int OpenConnections() const;
 
   private:
     class Loop;
-    void Record(const std::string& url);
+    // Returns how often the address has been asked for, this request included.
+    std::size_t Record(const std::string& url);
+    void CountBodyBytes(const std::string& url, std::int64_t count);
     void CountConnection(int change);
 
     const Scenario scenario_;
@@ -58,6 +63,7 @@ class Server {
     std::thread thread_;
     mutable std::mutex mutex_;
     std::vector<std::string> requests_;
+    std::map<std::string, std::int64_t, std::less<>> bodyBytes_;
     int openConnections_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <tuple>
 
@@ -44,6 +45,8 @@ class ReadRecorder : public ReadListener {
         events.push_back({true, name, status, {}, body.Size, body.Size, body});
         onEvent(events.back());
     }
+    void ReadHead(const std::string&, const ResponseHead& head) override { heads.push_back(head); }
+    std::vector<ResponseHead> heads;
     std::vector<ReadEvent> Of(const std::string& name) const {
         std::vector<ReadEvent> of;
         for (const auto& e : events)
@@ -144,6 +147,88 @@ TEST_F(QtDownloadServiceTest, FileReadsStreamToTheFileWhichIsClosedBeforeTheComp
         EXPECT_TRUE(last.complete && last.body.Data.empty() && !openAtCompletion) << url;
         EXPECT_EQ(last.body.Size, 1'500'000);
         EXPECT_TRUE(folder_.Read("body.part") == simweb::GeneratedBytes(url, 0, 1'500'000));
+    }
+}
+
+// A read resumed at 250,000 bytes asks for the rest with the partial body's validator; what
+// comes back decides whether the file is continued or written again. Either way it ends whole.
+TEST_F(QtDownloadServiceTest, ResumedReadsContinueOnlyWhatTheServerContinues) {
+    const std::string url = "http://v.test/clip.avi";
+    const auto video = [](auto adjust) {
+        simweb::Response response = simweb::Video(600'000);
+        response.etag = "\"e1\"";
+        adjust(response);
+        return response;
+    };
+    using R = simweb::Response;
+    const struct {
+        const char* what;
+        simweb::Response response;
+        std::string validator;
+        int status;              // of the answer, 0: the read fails as kRangeRefused
+        std::int64_t bytesSent;  // body bytes the server sent
+    } rows[] = {
+        {"continued", video([](R&) {}), "\"e1\"", 206, 350'000},
+        {"by date", video([](R&) {}), "Mon, 07 Dec 2026 00:00:00 GMT", 206, 350'000},
+        {"changed", video([](R&) {}), "\"e0\"", 200, 600'000},
+        {"range ignored", video([](R& r) { r.ranges = R::Ranges::Ignore; }), "\"e1\"", 200,
+         600'000},
+        {"range refused", video([](R& r) { r.ranges = R::Ranges::Refuse; }), "\"e1\"", 0, 0},
+        {"chunked", video([](R& r) { r.chunked = true; }), "\"e1\"", 206, 350'000},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Serve({{url, row.response}});
+        recorder_.heads.clear();
+        std::ofstream(file_, std::ios::binary) << simweb::GeneratedBytes(url, 0, 250'000);
+        ASSERT_TRUE(service_->ResumeRead(url, row.what, file_, {250'000, row.validator}));
+        ASSERT_TRUE(RunUntil([&] { return recorder_.Finals(row.what) > 0; }));
+        const ReadEvent last = recorder_.Of(row.what).back();
+        EXPECT_EQ(server_->BodyBytesSent(url), row.bytesSent);
+        if (row.status == 0) {
+            EXPECT_EQ(std::pair(last.status, last.text),
+                      std::pair(int(ReadStatus::Error), std::string(kRangeRefused)));
+            continue;
+        }
+        ASSERT_EQ(recorder_.heads.size(), 1u);
+        const ResponseHead& head = recorder_.heads[0];
+        EXPECT_EQ(std::tuple(head.httpStatus, head.contentType, head.rangeStart, head.fullSize),
+                  std::tuple(row.status, std::string("application/octet-stream"),
+                             row.status == 206 ? 250'000 : 0,
+                             row.response.chunked && row.status == 200 ? 0 : 600'000));
+        EXPECT_EQ(std::pair(last.status, last.body.Size),
+                  std::pair(int(ReadStatus::EndDownloadData), std::int64_t{600'000}));
+        EXPECT_TRUE(folder_.Read("body.part") == simweb::GeneratedBytes(url, 0, 600'000));
+    }
+}
+
+// Pages are held up to 200,000 bytes, and a page that turns out to be a media file is dropped at
+// its headers.
+TEST_F(QtDownloadServiceTest, PagesEndAtTheirCapAndMediaIsNoPage) {
+    const auto typed = [](std::string type) {
+        simweb::Response response = simweb::Page(std::string(1000, 'p'));
+        response.contentType = std::move(type);
+        return response;
+    };
+    const struct {
+        simweb::Response response;
+        bool page;
+    } rows[] = {
+        {simweb::Page(std::string(200'000, 'p')), true},
+        {simweb::Page(std::string(200'001, 'p')), false},
+        {typed("text/plain"), true},
+        {typed("Video/MP4; codecs=avc1"), false},
+        {typed("image/jpeg"), false},
+        {typed("application/octet-stream"), false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.response.contentType + " " + std::to_string(row.response.BodySize()));
+        Serve({{"http://p.test/", row.response}});
+        const auto last =
+            ReadToEnd("http://p.test/",
+                      row.response.contentType + std::to_string(row.response.BodySize()), {});
+        EXPECT_EQ(last.status, row.page ? ReadStatus::EndDownloadData : ReadStatus::Error);
+        EXPECT_EQ(last.body.Data.size(), row.page ? row.response.body.size() : 0u);
     }
 }
 
