@@ -84,9 +84,21 @@ void VideoSlotControl::Fail(const std::string& address, const std::string& why) 
         Begin(address);
         return;
     }
-    // The video leaves the run here (nothing queues it again), so its part would only wait
-    // for a sweep.
+    // A transfer cut off on the way (a reset, a body shorter than announced, a time-out) keeps
+    // what arrived and is tried again later, as a stalled one is; an answer the server refused
+    // (an HTTP error) ends the video for this run.
+    if (web_.State.Slots.Find(address) >= 0 && !why.starts_with("HTTP status") &&
+        TryAgainLater(address)) {
+        bodies_.Keep(address);
+        End(address);
+        web_.State.VideoLinks.Load(address);
+        return;
+    }
     End(address);
+}
+
+bool VideoSlotControl::TryAgainLater(const std::string& address) {
+    return ++attempts_[address] < kStallAttempts;
 }
 
 void VideoSlotControl::Complete(const std::string& address) {
@@ -149,9 +161,15 @@ void VideoSlotControl::End(const std::string& address) {
 
 void VideoSlotControl::CancelStalled(int slot) {
     const std::string address = web_.State.Slots.Address(slot);
-    bodies_.Suspend(address);
+    // Its part is kept only for the attempt that will continue it.
+    if (TryAgainLater(address)) {
+        bodies_.Suspend(address);
+        End(address);
+        web_.State.VideoLinks.Load(address);
+        return;
+    }
+    bodies_.Cancel(address);
     End(address);
-    if (++stalls_[address] < kStallAttempts) web_.State.VideoLinks.Load(address);
 }
 
 bool VideoSlotControl::Stalled(int slot, double now) const {

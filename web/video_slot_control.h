@@ -53,15 +53,18 @@ class VideoSlotControl {
     void FreeSlot(int slot);
     // Frees the slot of a video whose read has ended and counts it down.
     void End(const std::string& address);
-    // A download silent for too long is cancelled and tried again later, up to kStallAttempts.
+    // A download silent for too long, or cut off on the way, is tried again later from where it
+    // stopped, up to kStallAttempts in all.
     void CancelStalled(int slot);
+    // Counts a cut-off attempt; true while the video has attempts left.
+    bool TryAgainLater(const std::string& address);
     bool Stalled(int slot, double now) const;
 
     WebContext& web_;
     Clock& clock_;
     VideoBodies bodies_;
     RejectedHostTally rejectedHosts_;
-    std::unordered_map<std::string, int> stalls_;
+    std::unordered_map<std::string, int> attempts_;  // cut-off attempts per video, this run
 };
 
 }  // namespace ch

@@ -149,22 +149,26 @@ TEST(VideoSlots, SlotsSilentForMoreThan60SecondsTimeOut) {
     }
 }
 
-// Each end of a video frees its slot, removes its body file and counts it down once; a body of
-// at most 200,000 bytes is not kept and counts against its site.
+// Each end of a video frees its slot and counts it down once; a body of at most 200,000 bytes is
+// not kept and counts against its site. A transfer cut off on the way waits for a later attempt
+// (keeping a body it can resume); an HTTP error ends the video and removes its body.
 TEST(VideoSlots, EveryEndRemovesTheBodyAndKeepsOnlyWholeVideos) {
     using End = std::function<void(ControlFixture&)>;
     struct Case {
         const char* what;
         End end;
-        bool saved, rejected;
+        bool saved, rejected, retried;
     };
     const std::vector<Case> cases = {
-        {"error", [](auto& f) { f.service.Progress(kName, ReadStatus::Error); }, false, false},
-        {"failed", [](auto& f) { f.service.Fail(kName); }, false, false},
-        {"whole", [](auto& f) { f.service.CompleteFile(kName, std::string(200'001, 'v')); }, true,
-         false},
-        {"small", [](auto& f) { f.service.CompleteFile(kName, std::string(200'000, 'v')); }, false,
+        {"cut off", [](auto& f) { f.service.Progress(kName, ReadStatus::Error); }, false, false,
          true},
+        {"http error",
+         [](auto& f) { f.service.Progress(kName, ReadStatus::Error, "HTTP status 404"); }, false,
+         false, false},
+        {"whole", [](auto& f) { f.service.CompleteFile(kName, std::string(200'001, 'v')); }, true,
+         false, false},
+        {"small", [](auto& f) { f.service.CompleteFile(kName, std::string(200'000, 'v')); }, false,
+         true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -174,9 +178,9 @@ TEST(VideoSlots, EveryEndRemovesTheBodyAndKeepsOnlyWholeVideos) {
         EXPECT_EQ(body.parent_path(), f.KeywordFolder());
         f.service.WritePartialBody(kName, "partial");
         c.end(f);
-        EXPECT_EQ(f.state.VideoDownloadsActive() + f.state.VideosQueued(), 0);
-        EXPECT_FALSE(fs::exists(body));
-        EXPECT_EQ(f.FilesWritten(), c.saved ? Names{"funny_clips/" + kFile} : Names{});
+        EXPECT_EQ(f.state.VideoDownloadsActive(), 0);
+        EXPECT_EQ(f.state.VideoLinks.Waiting(), c.retried ? Names{kAddress} : Names{});
+        EXPECT_TRUE(c.retried || !fs::exists(body));  // kept only when it can be resumed
         EXPECT_EQ(f.downloads.Read("funny_clips/" + kFile),
                   c.saved ? std::string(200'001, 'v') : "");
         EXPECT_EQ(f.control.RejectedHosts().HitsOf("http://site"), c.rejected ? 1 : 0);
