@@ -32,7 +32,9 @@ struct Response {
     std::string etag;
     std::string lastModified;
     bool etagPerRequest = false;
-    enum class Ranges { Honour, Ignore, Refuse };  // Refuse: 416 to every range request
+    // Refuse: 416 to every range request; Shift: a 206 that starts 1,000 bytes before the asked
+    // start, as a confused server might send.
+    enum class Ranges { Honour, Ignore, Refuse, Shift };
     Ranges ranges = Ranges::Honour;
     // Set by the server for a 206: where the body starts, and the Content-Range sent.
     std::int64_t bodyOffset = 0;

@@ -81,6 +81,8 @@ void ParseVideo(const std::vector<std::string>& words, Scenario& scenario,
             video.ranges = Response::Ranges::Ignore;
         else if (option == "ranges=refuse")
             video.ranges = Response::Ranges::Refuse;
+        else if (option == "ranges=shift")
+            video.ranges = Response::Ranges::Shift;
         else
             reader.Fail("unknown video option: " + option);
     }

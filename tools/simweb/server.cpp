@@ -127,10 +127,13 @@ void ApplyRange(Response& response, const RequestHead& request, std::size_t requ
         response.chunked = false;
         return;
     }
+    const std::int64_t from = response.ranges == Response::Ranges::Shift
+                                  ? std::max<std::int64_t>(0, *start - 1000)
+                                  : *start;
     response.status = 206;
-    response.bodyOffset = *start;
-    response.contentRange = "bytes " + std::to_string(*start) + "-" + std::to_string(size - 1) +
-                            "/" + std::to_string(size);
+    response.bodyOffset = from;
+    response.contentRange = "bytes " + std::to_string(from) + "-" + std::to_string(size - 1) + "/" +
+                            std::to_string(size);
 }
 
 }  // namespace
