@@ -67,6 +67,14 @@ struct RunState {
     std::int64_t MinVideoBytes = 200'000;
     std::int64_t MaxVideoBytes = 50'000'000;
 
+    // Whether robots.txt is honoured (a setting), and what it and busy servers cost this run:
+    // fetches skipped because robots.txt disallows them, hosts paused by 429/503 or left for the
+    // next run, hosts skipped for a challenge page.
+    bool HonourRobots = true;
+    int RobotsSkipped = 0;
+    int PausedHosts = 0;
+    int ChallengedHosts = 0;
+
     // The web search back end chosen in the settings ("google", "duckduckgo-lite" or the address
     // of a SearXNG instance), and the one the front end made of it for the runs (not owned).
     std::string SearchEngineChoice;
