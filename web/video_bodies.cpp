@@ -123,7 +123,9 @@ bool VideoBodies::Start(const std::string& address) {
                         (error ? error.message() : "a file has its name");
         return false;
     }
-    if (state_.Slots.Active() <= 1) Sweep();
+    // At the start of a run only: a harvest of thousands of videos must not list its folder
+    // again and again.
+    if (state_.Slots.Active() <= 1 && state_.VideoLinks.Next() <= 1) Sweep();
     Body body{address, {}, {}};
     ReadOptions resume;
     const bool busy = std::any_of(bodies_.begin(), bodies_.end(),

@@ -31,7 +31,7 @@ class VideoBodies {
     VideoBodies& operator=(const VideoBodies&) = delete;
 
     // Starts the read of a video, continuing its kept partial body if there is one; false when
-    // it could not start. The first start while no other download runs sweeps the folder.
+    // it could not start. The first start of a run sweeps the folder.
     bool Start(const std::string& address);
     // Why the last start or save failed on this machine (not on the network), or empty.
     const std::string& LocalFailure() const { return localFailure_; }
