@@ -1,5 +1,6 @@
 #include "web/link_class.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -55,6 +56,13 @@ bool EndsWithAny(const std::string& lowered, const auto& suffixes) {
     return false;
 }
 
+// "C=" with a column (name, modified, size, description) or "O=" with an order.
+bool IsSortParameter(std::string_view part) {
+    if (part.size() != 3 || part[1] != '=') return false;
+    const std::string_view values = part[0] == 'c' ? "nmsd" : part[0] == 'o' ? "ad" : "";
+    return values.find(part[2]) != std::string_view::npos;
+}
+
 }  // namespace
 
 LinkClass ClassifyLink(const std::string& link, VideoTypes types) {
@@ -65,6 +73,24 @@ LinkClass ClassifyLink(const std::string& link, VideoTypes types) {
         return types == VideoTypes::Modern ? LinkClass::Video : LinkClass::Ignored;
     if (EndsWithAny(lowered, kNeverPages)) return LinkClass::Ignored;
     return LinkClass::Page;
+}
+
+bool IsSortLink(const std::string& address) {
+    const std::size_t question = address.find('?');
+    if (question == std::string::npos) return false;
+    const std::string query =
+        text::ToLower(address.substr(question + 1, address.find('#', question) - question - 1));
+    bool sorts = false;
+    for (std::size_t start = 0; start <= query.size();) {
+        const std::size_t end = std::min(query.find_first_of(";&", start), query.size());
+        const std::string_view part = std::string_view(query).substr(start, end - start);
+        if (!part.empty()) {
+            if (!IsSortParameter(part)) return false;
+            sorts = true;
+        }
+        start = end + 1;
+    }
+    return sorts;
 }
 
 }  // namespace ch

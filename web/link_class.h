@@ -14,4 +14,9 @@ enum class VideoTypes;  // engine/run_state.h
 // or fragment after the suffix hides it ("a.mkv?x=1" is a page), as it always has.
 LinkClass ClassifyLink(const std::string& link, VideoTypes types);
 
+// Whether the link only shows a directory listing in another order: its query is nothing but
+// the column and order of Apache's mod_autoindex ("?C=M;O=D") or nginx fancyindex ("?C=S&O=A"),
+// in any order and letter case. Following one would read the same listing again.
+bool IsSortLink(const std::string& address);
+
 }  // namespace ch

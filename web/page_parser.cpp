@@ -80,7 +80,7 @@ class PageWalk {
             case LinkClass::Page: {
                 web_.Pump.Yield();
                 const std::string resolved = ResolveLink(address_, link);
-                if (!resolved.empty()) AddExpandLink(web_, resolved);
+                if (!resolved.empty() && !IsSortLink(resolved)) AddExpandLink(web_, resolved);
                 break;
             }
             case LinkClass::Ignored:

@@ -14,6 +14,8 @@
 #include <optional>
 #include <utility>
 
+#include "engine/product.h"
+
 namespace ch {
 
 namespace {
@@ -144,6 +146,7 @@ bool QtDownloadService::ResumeRead(const std::string& url, const std::string& na
     QNetworkRequest request(address);
     request.setMaximumRedirectsAllowed(options_.maxRedirects);
     request.setTransferTimeout(static_cast<int>(options_.transferTimeout.count()));
+    request.setRawHeader("User-Agent", kUserAgent);
     if (read->rangeStart > 0) {
         request.setRawHeader("Range", "bytes=" + QByteArray::number(read->rangeStart) + "-");
         if (!options.validator.empty())
