@@ -92,8 +92,10 @@ double HostGate::Busy(const Fetch& fetch, double retryAfterSeconds, double now, 
         host.left = true;
         return 0;
     }
-    const double pause = retryAfterSeconds > 0 ? std::min(retryAfterSeconds, kMaxPauseSeconds)
-                                               : kDefaultPauseSeconds;
+    // At least a second, so that an answer of "now" is not asked again at once.
+    const double pause = retryAfterSeconds >= 0
+                             ? std::clamp(retryAfterSeconds, 1.0, kMaxPauseSeconds)
+                             : kDefaultPauseSeconds;
     host.pausedUntil = std::max(host.pausedUntil, now + pause);
     newlyPaused = !host.paused;
     host.paused = true;

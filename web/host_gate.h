@@ -44,7 +44,8 @@ class HostGate {
     std::vector<Fetch> Release(double now, const std::function<bool(const Fetch&)>& running,
                                std::vector<Verdict>& verdicts);
     // The host answered 429 or 503: it is paused (the fetch is parked again, at the head of its
-    // host's queue). Returns the pause in seconds, or 0 when the host is left for this run.
+    // host's queue); retryAfterSeconds < 0 when the answer named no time. Returns the pause in
+    // seconds, or 0 when the host is left for this run.
     double Busy(const Fetch& fetch, double retryAfterSeconds, double now, bool& newlyPaused);
     // The host answered with a challenge page; true the first time.
     bool Challenge(const std::string& address);

@@ -151,7 +151,7 @@ bool ocxParseWeb::Busy(const Fetch& fetch, const std::string& why) {
         !(why.starts_with("HTTP status 429") || why.starts_with("HTTP status 503")))
         return false;
     if (!Running(fetch)) return true;
-    double retryAfter = 0;
+    double retryAfter = -1;  // not said
     if (const size_t at = why.find(kRetryAfter); at != std::string::npos)
         retryAfter = std::atof(why.c_str() + at + kRetryAfter.size());
     const double now = clock_.MonotonicSeconds();
