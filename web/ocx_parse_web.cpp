@@ -77,6 +77,17 @@ void ocxParseWeb::CheckStalledSlots() {
 
 // ---- The host gate ----
 
+namespace {
+
+// The host as the status line names it: without its scheme.
+std::string ShownHost(const std::string& address) {
+    const std::string host = HostGate::HostOf(address);
+    const size_t scheme = host.find("://");
+    return scheme == std::string::npos ? host : host.substr(scheme + 3);
+}
+
+}  // namespace
+
 bool ocxParseWeb::Gated(const Fetch& fetch) {
     return fetch.kind == FetchKind::SitePage || fetch.kind == FetchKind::ExpandPage ||
            fetch.kind == FetchKind::Video;
@@ -124,7 +135,7 @@ void ocxParseWeb::Go(const Fetch& fetch, HostGate::Verdict verdict) {
     }
     if (verdict == HostGate::Verdict::Disallowed) {
         ++state_.RobotsSkipped;
-        web_.Report.Status("robots.txt of " + HostGate::HostOf(fetch.address) + " disallows " +
+        web_.Report.Status("robots.txt of " + ShownHost(fetch.address) + " disallows " +
                            HostGate::PathOf(fetch.address));
     }
     // Not a failure: the fetch ends without a page, the video is not tried again in this run.
@@ -158,7 +169,7 @@ bool ocxParseWeb::Busy(const Fetch& fetch, const std::string& why) {
     bool newlyPaused = false;
     const double pause = gate_.Busy(fetch, retryAfter, now, newlyPaused);
     if (newlyPaused) ++state_.PausedHosts;
-    const std::string host = HostGate::HostOf(fetch.address);
+    const std::string host = ShownHost(fetch.address);
     if (fetch.kind == FetchKind::Video) videos_.Hold(fetch.address, now);
     if (pause > 0)
         web_.Report.Status(host + " is busy: paused for " + std::to_string(std::lround(pause)) +
@@ -173,7 +184,7 @@ bool ocxParseWeb::Challenged(const Fetch& fetch, const std::string& body) {
     if (fetch.kind == FetchKind::Video || !IsChallengePage(body)) return false;
     if (gate_.Challenge(fetch.address)) {
         ++state_.ChallengedHosts;
-        web_.Report.Status("Skipping " + HostGate::HostOf(fetch.address) +
+        web_.Report.Status("Skipping " + ShownHost(fetch.address) +
                            ": it answers with a challenge page");
     }
     pages_.Fail(fetch);
