@@ -86,6 +86,8 @@ class CrawlLoop {
                 return false;
             }
             session_.Ports.Pump.WaitForEvent();
+            // The control releases a site page whose host was waiting (robots.txt, a pause).
+            session_.Ports.Control.CheckStalledSlots();
         }
         return true;
     }

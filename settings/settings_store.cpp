@@ -52,6 +52,7 @@ void LoadVideoSettings(RunState& state, Registry& registry) {
         ParseByteSize(ReadSetting(registry, kSettingsKeyPath, kMaxVideoBytesValue));
     state.MinVideoBytes = minBytes.value_or(defaults.MinVideoBytes);
     state.MaxVideoBytes = maxBytes.value_or(defaults.MaxVideoBytes);
+    state.HonourRobots = ReadSetting(registry, kSettingsKeyPath, kHonourRobotsValue) != "0";
     // Half of a window that cannot be is no better than the other half.
     if (!VideoSizeWindowError(state.MinVideoBytes, state.MaxVideoBytes).empty()) {
         state.MinVideoBytes = defaults.MinVideoBytes;
@@ -71,6 +72,9 @@ bool WriteVideoSettings(const RunState& state, Registry& registry, bool skipDefa
     if (!skipDefaults || state.MaxVideoBytes != defaults.MaxVideoBytes)
         written &= WriteSetting(registry, kSettingsKeyPath, kMaxVideoBytesValue,
                                 std::to_string(state.MaxVideoBytes));
+    if (!skipDefaults || state.HonourRobots != defaults.HonourRobots)
+        written &= WriteSetting(registry, kSettingsKeyPath, kHonourRobotsValue,
+                                state.HonourRobots ? "1" : "0");
     return written;
 }
 

@@ -17,6 +17,8 @@ inline constexpr const char* kSearchEngineValue = "Search_Engine";
 inline constexpr const char* kVideoTypesValue = "Video_Types";
 inline constexpr const char* kMinVideoBytesValue = "Min_Video_Bytes";
 inline constexpr const char* kMaxVideoBytesValue = "Max_Video_Bytes";
+// Whether robots.txt is honoured: "0" no; anything else, or absent, yes.
+inline constexpr const char* kHonourRobotsValue = "Honour_Robots";
 
 // "Project" followed by the 1-based position: Project1 is the most recent project.
 std::string ProjectValueName(int number);
@@ -49,7 +51,8 @@ SettingsStatus LoadSettings(RunState& state, Registry& registry);
 SettingsStatus StartSettings(RunState& state, Registry& registry);
 
 // Stores the settings of the Options dialog in one commit: SearchEngineChoice (unless empty),
-// VideoSuffixes, MinVideoBytes and MaxVideoBytes; false when the settings could not be written.
+// VideoSuffixes, MinVideoBytes, MaxVideoBytes and HonourRobots; false when the settings could not
+// be written.
 bool SaveOptionSettings(const RunState& state, Registry& registry);
 // Stores DownloadFolder and nothing else; false when the settings could not be written.
 bool SaveResourceSetting(const RunState& state, Registry& registry);

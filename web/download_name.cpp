@@ -29,4 +29,13 @@ std::optional<Fetch> FetchOfDownloadName(const std::string& name) {
     return std::nullopt;
 }
 
+std::string RobotsDownloadName(const std::string& address) {
+    return 'T' + address;
+}
+
+std::optional<std::string> RobotsOfDownloadName(const std::string& name) {
+    if (name.empty() || name.front() != 'T') return std::nullopt;
+    return name.substr(1);
+}
+
 }  // namespace ch

@@ -12,5 +12,8 @@ namespace ch {
 // download control crosses this boundary.
 std::string DownloadName(const Fetch& fetch);
 std::optional<Fetch> FetchOfDownloadName(const std::string& name);
+// A host's robots.txt is read under T and its address: no fetch of the engine's.
+std::string RobotsDownloadName(const std::string& address);
+std::optional<std::string> RobotsOfDownloadName(const std::string& name);
 
 }  // namespace ch

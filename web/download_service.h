@@ -34,6 +34,10 @@ inline constexpr std::string_view kBodyNotWritten = "cannot write the body file"
 // the partial body where it stops (416, or a Content-Range starting elsewhere).
 inline constexpr std::string_view kRangeRefused = "range not satisfiable";
 
+// A failure "HTTP status 429" or "HTTP status 503" may go on with this text and the seconds the
+// server asked to wait (its Retry-After, a date turned into seconds from now).
+inline constexpr std::string_view kRetryAfter = " retry after ";
+
 // How a file read starts. A read with rangeStart > 0 continues a partial body of that many bytes
 // already in the file: it asks for "Range: bytes=rangeStart-" with "If-Range: validator". A 206
 // from there on appends; a 200 (the server ignores the range, or the video changed) rewrites the

@@ -7,6 +7,7 @@
 #include "engine/ports.h"
 #include "engine/run_state.h"
 #include "web/download_service.h"
+#include "web/host_gate.h"
 #include "web/page_fetch_control.h"
 #include "web/video_slot_control.h"
 #include "web/web_context.h"
@@ -41,11 +42,26 @@ class ocxParseWeb final : public DownloadControl, public ReadListener {
 
   private:
     void Failed(const Fetch& fetch, const std::string& why);
+    // Site pages, expand pages and videos pass the host gate; seed and results pages do not.
+    static bool Gated(const Fetch& fetch);
+    bool Running(const Fetch& fetch) const;
+    void Gate(const Fetch& fetch);
+    void Go(const Fetch& fetch, HostGate::Verdict verdict);
+    void ReadRobots(const std::string& address);
+    void RobotsAnswered(const std::string& address, RobotsRules rules);
+    // A 429 or 503 to a gated fetch: true when it was one (the fetch waits for its host).
+    bool Busy(const Fetch& fetch, const std::string& why);
+    bool Challenged(const Fetch& fetch, const std::string& body);
+    void ReleaseDue();
+    // A new run asks every host again.
+    void NewRun();
     void ShowReadStatus(int status, const std::string& address);
 
     RunState& state_;
     DownloadService& service_;
+    Clock& clock_;
     WebContext web_;
+    HostGate gate_;
     PageFetchControl pages_;
     VideoSlotControl videos_;
 };

@@ -10,12 +10,24 @@
 namespace ch {
 
 bool PageFetchControl::Begin(const Fetch& page) {
-    web_.State.Pages.Begin(page.kind);
+    Park(page);
     if (page.kind == FetchKind::ResultsPage) resultsRedirect_.clear();
-    pending_.push_back(page);
     if (service_.StartRead(page.address, DownloadName(page), {})) return true;
     Fail(page);
     return false;
+}
+
+void PageFetchControl::Park(const Fetch& page) {
+    web_.State.Pages.Begin(page.kind);
+    pending_.push_back(page);
+}
+
+void PageFetchControl::Start(const Fetch& page) {
+    if (IsPending(page) && !service_.StartRead(page.address, DownloadName(page), {})) Fail(page);
+}
+
+bool PageFetchControl::IsPending(const Fetch& page) const {
+    return std::find(pending_.begin(), pending_.end(), page) != pending_.end();
 }
 
 void PageFetchControl::Complete(const Fetch& page, const std::string& body) {
@@ -53,7 +65,8 @@ void PageFetchControl::ReadResults(const ResultsAnswer& answer) {
     if (!state.Search) return;
     web_.Report.Status("Parsing ...");
     const std::string query = state.PageBatch.empty() ? std::string() : state.PageBatch[0];
-    const ResultsRead read = state.Search->Read(answer, query, std::max(state.ResultPageNext - 1, 0));
+    const ResultsRead read =
+        state.Search->Read(answer, query, std::max(state.ResultPageNext - 1, 0));
     if (read.Verdict == ResultsVerdict::Refused) {
         if (state.SearchRefusal.empty()) {
             state.SearchRefusal = SearchRefusalText(state.Search->Name(), read.Why);

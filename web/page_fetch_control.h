@@ -20,6 +20,11 @@ class PageFetchControl {
 
     // False when the service refused the read; the fetch has then ended at once.
     bool Begin(const Fetch& page);
+    // Counts a fetch that starts later (its host is not ready): Start, Fail or CancelAll ends it.
+    void Park(const Fetch& page);
+    // Starts the read of a parked or paused fetch that has not ended meanwhile.
+    void Start(const Fetch& page);
+    bool IsPending(const Fetch& page) const;
     // The read failed (why: as the service said, possibly empty): the fetch ends without a page.
     void Fail(const Fetch& page, const std::string& why = {});
     // A results page read was redirected to target.

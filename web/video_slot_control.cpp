@@ -135,6 +135,12 @@ void VideoSlotControl::CheckStalled() {
         if (!web_.State.Slots.IsFree(slot) && Stalled(slot, now)) CancelStalled(slot);
 }
 
+void VideoSlotControl::Hold(const std::string& address, double now) {
+    bodies_.Keep(address);
+    if (const int slot = web_.State.Slots.Find(address); slot >= 0)
+        web_.State.Slots.Touch(slot, now);
+}
+
 std::vector<std::string> VideoSlotControl::CancelAll() {
     std::vector<std::string> cancelled = web_.State.Slots.ReleaseAll();
     for (const std::string& address : cancelled) bodies_.Suspend(address);

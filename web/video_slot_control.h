@@ -39,6 +39,10 @@ class VideoSlotControl {
     void SaveFailed(const std::string& address, const std::string& reason);
     void Complete(const std::string& address);
     void CheckStalled();
+    // A video whose host is not ready keeps its slot without a read: its stall clock waits.
+    void Hold(const std::string& address, double now);
+    // A video that will not be read in this run (robots.txt, a challenge): its slot is freed.
+    void Drop(const std::string& address) { End(address); }
     // Cancels every running download, keeping their partial bodies; returns their addresses,
     // lowest slot first.
     std::vector<std::string> CancelAll();

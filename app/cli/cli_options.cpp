@@ -55,6 +55,8 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
         } else if (argument == "--version") {
             options.What = CliOptions::Action::Version;
             return options;
+        } else if (argument == "--no-robots") {
+            options.NoRobots = true;
         } else if (const auto folder = ValueOf(kFolderOption, arguments, i)) {
             options.ProgramFolder = *folder;
             if (folder->empty()) return Refuse(kFolderOption + " needs a folder");
@@ -119,6 +121,7 @@ std::string CliUsageText() {
            "                        or G for thousands, millions or billions, as in 500K\n"
            "                        (no fractions). The video settings are kept in\n"
            "                        registry.ini, like the search engine.\n"
+           "  --no-robots           do not honour robots.txt in this run (not kept)\n"
            "  -h, --help            show this help and exit\n"
            "  --version             show the version and exit\n"
            "\n"

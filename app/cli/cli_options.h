@@ -19,7 +19,8 @@ struct CliOptions {
     std::optional<VideoTypes> VideoSuffixes;
     std::optional<std::int64_t> MinVideoBytes;
     std::optional<std::int64_t> MaxVideoBytes;
-    std::string Error;  // why the command line was refused
+    bool NoRobots = false;  // robots.txt is not honoured in this run (not kept)
+    std::string Error;      // why the command line was refused
 };
 
 // Reads the arguments after the program name.

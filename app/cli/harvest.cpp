@@ -161,9 +161,16 @@ class Harvest {
         state_.Search = searchEngine.get();
         if (BeginSearch(state_, *registry_, view, clock) == SearchStart::SettingsNotSaved)
             return Fail(kSettingsNotSavedText);
+        if (options_.NoRobots) state_.HonourRobots = false;
         EnginePorts ports{control, pump, view, view, clock, watch};
         const RunOutcome outcome = RunEngine(state_, ports);
         view.Finish();
+        if (state_.RobotsSkipped + state_.PausedHosts + state_.ChallengedHosts > 0) {
+            output_.Out << "Skipped by robots.txt " << state_.RobotsSkipped << ", paused hosts "
+                        << state_.PausedHosts << ", hosts answering with a challenge page "
+                        << state_.ChallengedHosts << '\n';
+            output_.Out.flush();
+        }
         switch (outcome.End) {
             case RunEnd::Completed:
                 return ExitStatus::Completed;

@@ -3,9 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QDateTime>
+#include <QLocale>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimeZone>
 #include <QUrl>
 #include <algorithm>
 #include <cerrno>
@@ -53,6 +56,23 @@ QUrl ToUrl(const std::string& address) {
 
 int HttpStatus(const QNetworkReply& reply) {
     return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+}
+
+// The seconds a Retry-After header asks to wait: a number of seconds or an HTTP date; nothing
+// when it is missing or unreadable.
+std::optional<qint64> RetryAfterSeconds(const QNetworkReply& reply) {
+    const QString value = QString::fromLatin1(reply.rawHeader("Retry-After")).trimmed();
+    if (value.isEmpty()) return std::nullopt;
+    bool number = false;
+    const qint64 seconds = value.toLongLong(&number);
+    if (number) return std::max<qint64>(seconds, 0);
+    QDateTime date = QDateTime::fromString(value, Qt::RFC2822Date);
+    if (!date.isValid()) {
+        date = QLocale::c().toDateTime(value, "ddd, dd MMM yyyy hh:mm:ss 'GMT'");
+        date.setTimeZone(QTimeZone::utc());
+    }
+    if (!date.isValid()) return std::nullopt;
+    return std::max<qint64>(QDateTime::currentDateTimeUtc().secsTo(date), 0);
 }
 
 bool IsSuccess(int httpStatus) {
@@ -328,6 +348,9 @@ void QtDownloadService::OnFinished(std::uint64_t id) {
     } else if (status >= 400) {
         // The code itself, not Qt's wording of it: a search engine's 429 or 403 is a refusal.
         failure = "HTTP status " + std::to_string(status);
+        if (status == 429 || status == 503)
+            if (const auto seconds = RetryAfterSeconds(reply))
+                failure += std::string(kRetryAfter) + std::to_string(*seconds);
     } else if (reply.error() != QNetworkReply::NoError) {
         failure = reply.errorString().toStdString();
     } else if (!IsSuccess(status)) {

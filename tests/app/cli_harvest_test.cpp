@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
+#include <sstream>
 
 #include "demo_videos.h"
 #include "engine/list_files.h"
@@ -123,6 +125,65 @@ TEST_F(CliHarvestTest, WhatCannotRunIsRefusedAndLeftAlone) {
     refused({"--program-folder", folder.string(), ".."}, 1, "cannot name a folder");
     EXPECT_EQ(scratch.Read("program/registry.ini").find("Project2"), std::string::npos);
     EXPECT_EQ(scratch.Read("file"), "keep");
+}
+
+// robots.txt and busy hosts over the real service: a disallowed video is never asked for, a host
+// whose robots.txt answers 500 is asked for nothing else, a 429 with a Retry-After date pauses
+// its host until then, and a host that keeps answering 429 is left after three; the end counts
+// them. --no-robots asks for the disallowed video.
+TEST_F(CliHarvestTest, RobotsTxtAndBusyHostsAreHonoured) {
+    scratch.Write("polite.txt",
+                  R"(results * | site001.test/videos/ site002.test/clips/ site003.test/movies/
+html http://site001.test/robots.txt
+User-agent: *
+Disallow: /videos/private
+.
+page http://site001.test/videos/ a.avi private/b.avi
+video http://site001.test/videos/a.avi 300000
+video http://site001.test/videos/private/b.avi 300000
+status http://site002.test/robots.txt 500
+page http://site002.test/clips/ c.avi
+status http://site003.test/movies/ 429 retry-after=date+2
+)");
+    const auto harvest = [this](std::vector<std::string> extra) {
+        ChildProcess web(CH_SIMWEB_PATH, {"--port", "0", "--log", "--scenario",
+                                          (scratch.Path() / "polite.txt").string()});
+        const auto port = web.WaitForLine("", std::chrono::seconds(30));
+        EXPECT_TRUE(port) << web.Errors();
+        proxy = "http://127.0.0.1:" + port.value_or("0");
+        extra.insert(extra.end(), {"--program-folder", folder.string(), "Funny"});
+        auto cli = StartCli(extra);
+        EXPECT_EQ(cli->WaitForExit(), 0) << cli->Output() << cli->Errors();
+        web.CloseInput();  // the server ends, and its log is read to the end
+        web.WaitForExit(std::chrono::seconds(30));
+        std::vector<std::pair<std::string, double>> requests;  // "GET URL STATUS", time
+        std::istringstream log(web.Output());
+        for (std::string line; std::getline(log, line);)
+            if (const auto at = line.find("  t="); at != std::string::npos)
+                requests.emplace_back(line.substr(0, at), std::stod(line.substr(at + 4)));
+        fs::remove_all(folder);
+        return std::pair{requests, cli->Output()};
+    };
+    const auto [requests, output] = harvest({});
+    std::vector<std::string> site002, site003;
+    std::vector<double> busyTimes;
+    for (const auto& [request, time] : requests) {
+        EXPECT_EQ(request.find("/private/"), std::string::npos);
+        if (request.find("site002.test") != std::string::npos) site002.push_back(request);
+        if (request.find("site003.test/movies/") != std::string::npos) busyTimes.push_back(time);
+    }
+    EXPECT_EQ(site002, std::vector<std::string>{"GET http://site002.test/robots.txt 500"});
+    ASSERT_EQ(busyTimes.size(), 3u);
+    EXPECT_GE(busyTimes[1] - busyTimes[0], 1.0);  // a date two seconds ahead, to the second
+    EXPECT_NE(output.find("Skipped by robots.txt 2, paused hosts 1"), std::string::npos) << output;
+    EXPECT_NE(output.find("robots.txt of site001.test disallows /videos/private/b.avi"),
+              std::string::npos);
+    EXPECT_NE(output.find("site003.test is busy: paused for"), std::string::npos);
+
+    const auto [unbound, unboundOutput] = harvest({"--no-robots"});
+    EXPECT_TRUE(std::any_of(unbound.begin(), unbound.end(), [](const auto& request) {
+        return request.first == "GET http://site001.test/videos/private/b.avi 200";
+    })) << unboundOutput;
 }
 
 }  // namespace

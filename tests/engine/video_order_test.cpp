@@ -87,6 +87,7 @@ TEST(VideoScheduling, SlotsSitesAndDeniedEntries) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EngineScenario s;
+        s.state.HonourRobots = false;  // no robots.txt read before the first video of a host
         for (const auto& entry : Split(c.queue)) s.state.VideoLinks.Add(entry);
         for (const auto& host : Split(c.denied)) s.state.DeniedHosts.Append(host);
         const Strings running = Split(c.running);

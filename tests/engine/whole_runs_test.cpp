@@ -49,8 +49,8 @@ const std::map<std::string, std::string_view> kLists = {{"queries", ListSuffix::
                                                         {"sites", ListSuffix::PendingSites},
                                                         {"videos", ListSuffix::PendingVideos}};
 
-const std::string kEnds[] = {"completed", "refused", "nothing-found", "stopped",
-                             "network-lost", "failed"};  // by RunEnd
+const std::string kEnds[] = {"completed", "refused",      "nothing-found",
+                             "stopped",   "network-lost", "failed"};  // by RunEnd
 
 // A folder where a list file belongs: it can be neither read nor written.
 void Block(const fs::path& list) {
@@ -108,6 +108,12 @@ class ScriptedRun {
             Page(w);
         } else if (what == "video") {
             Video(w);
+        } else if (what == "robots") {
+            // "robots SITE LINE | LINE ...": the robots.txt of SITE, one group for every agent.
+            std::string text = "User-agent: *\n" + RestOf(line, 2);
+            for (size_t bar; (bar = text.find(" | ")) != std::string::npos;)
+                text.replace(bar, 3, "\n");
+            s_.web.pages[w[1] + "/robots.txt"].Body = text;
         } else if (what == "when") {
             triggers_.push_back({w[1],
                                  w[1] == "crawl" ? 0 : std::stoi(w[2]),
@@ -123,8 +129,8 @@ class ScriptedRun {
     void Page(const Strings& w) {
         size_t i = 1;
         Strings urls;
-        while (i < w.size() && w[i] != "delay" && w[i] != "hangs" && w[i] != "links" &&
-               w[i] != "videos")
+        const Strings options = {"delay", "hangs", "links", "videos", "status", "busy", "body"};
+        while (i < w.size() && std::find(options.begin(), options.end(), w[i]) == options.end())
             urls.push_back(w[i++]);
         for (const std::string& url : urls) {
             ScriptedPage& page = s_.web.pages[url];
@@ -135,6 +141,12 @@ class ScriptedRun {
                     page.Hangs = true;
                 else if (w[k] == "delay")
                     page.Delay = std::stoi(w[++k]);
+                else if (w[k] == "status")
+                    page.Status = std::stoi(w[++k]);
+                else if (w[k] == "busy")  // busy TIMES RETRY-AFTER
+                    page.BusyTimes = std::stoi(w[++k]), page.RetryAfter = std::stoi(w[++k]);
+                else if (w[k] == "body")
+                    for (page.Body.clear(); ++k < w.size();) page.Body += w[k] + " ";
                 else if (w[k] == "links")
                     links = &page.ExpandLinks;
                 else if (w[k] == "videos")
@@ -147,11 +159,13 @@ class ScriptedRun {
 
     void Video(const Strings& w) {
         for (size_t i = 1; i < w.size(); ++i) {
-            if (w[i] == "hangs" || w[i] == "delay") break;
+            if (w[i] == "hangs" || w[i] == "delay" || w[i] == "busy") break;
             ScriptedVideo& video = s_.web.videos[w[i]];
             for (size_t k = i + 1; k < w.size(); ++k) {
                 if (w[k] == "hangs") video.Hangs = true;
                 if (w[k] == "delay") video.Delay = std::stoi(w[++k]);
+                if (w[k] == "busy")
+                    video.BusyTimes = std::stoi(w[++k]), video.RetryAfter = std::stoi(w[++k]);
             }
         }
     }
@@ -250,6 +264,15 @@ class ScriptedRun {
             const double after = GiveUpAfter(w[1]);
             EXPECT_GT(after, std::stod(w[2]));
             EXPECT_LE(after, std::stod(w[3]));
+        } else if (what == "spacing") {
+            EXPECT_GE(s_.web.LeastSpacing(w[1]), std::stod(w[2]));
+        } else if (what == "again-after") {  // READ-NAME SECONDS: its second start, from its first
+            const double first = s_.web.StartTimeOf(w[1]), second = s_.web.StartTimeOf(w[1], 2);
+            EXPECT_GE(second - first, std::stod(w[2])) << second;
+        } else if (what == "skipped") {  // by robots.txt, paused hosts, challenged hosts
+            EXPECT_EQ(s_.state.RobotsSkipped, std::stoi(w[1]));
+            EXPECT_EQ(s_.state.PausedHosts, std::stoi(w[2]));
+            EXPECT_EQ(s_.state.ChallengedHosts, std::stoi(w[3]));
         } else if (what == "within") {
             EXPECT_LT(s_.clock.now - startedAt_, std::stod(w[1]));
         } else if (what == "most-expand-pages") {

@@ -142,6 +142,7 @@ TEST_P(HostileNames, TheVideoLandsInItsKeywordFolderOrNowhere) {
     RunState state;
     state.DownloadFolder = (sandbox / kDownloads).string();
     state.CurrentKeyword = keyword;
+    state.HonourRobots = false;
     testing::FakeDownloadService service;
     testing::RecordingView view;
     testing::FakeClock clock;

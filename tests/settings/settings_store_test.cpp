@@ -154,7 +154,7 @@ TEST_F(SettingsStore, VideoSettingsLoadWhenSaneAndOutliveANewKeyword) {
         Video{VideoTypes::Classic, 3, 0};
     registry.changes.clear();
     ASSERT_TRUE(SaveOptionSettings(state, registry));
-    EXPECT_EQ(registry.changes.size(), 3u);  // no empty search engine
+    EXPECT_EQ(registry.changes.size(), 4u);  // no empty search engine
     state.CurrentKeyword = "b";
     ASSERT_EQ(SaveSearchSettings(state, registry), ProjectSave::Recorded);
     state = RunState{};
@@ -162,6 +162,22 @@ TEST_F(SettingsStore, VideoSettingsLoadWhenSaneAndOutliveANewKeyword) {
     EXPECT_EQ(loaded(), (Video{VideoTypes::Classic, 3, 0}));
     registry.failWrites = true;
     EXPECT_FALSE(SaveOptionSettings(state, registry));
+}
+
+// robots.txt is honoured unless "0" is stored; a choice not to outlives a new keyword.
+TEST_F(SettingsStore, HonourRobotsUnlessStoredOff) {
+    for (const auto& [stored, honour] : {std::pair{"", true}, {"1", true}, {"0", false}}) {
+        Store({"a"}, "1");
+        registry.keys[kKey][kHonourRobotsValue] = stored;
+        EXPECT_EQ(LoadSettings(state, registry), SettingsStatus::Ok);
+        EXPECT_EQ(state.HonourRobots, honour) << stored;
+    }
+    state.CurrentKeyword = "b";
+    ASSERT_EQ(SaveSearchSettings(state, registry), ProjectSave::Recorded);
+    state = RunState{};
+    state.ProgramFolder = folder.Path();
+    EXPECT_EQ(LoadSettings(state, registry), SettingsStatus::Ok);
+    EXPECT_FALSE(state.HonourRobots);
 }
 
 }  // namespace

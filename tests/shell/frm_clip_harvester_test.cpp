@@ -32,7 +32,8 @@ struct NoInfoWindows : InfoWindows {
 
 // The hidden main window over fakes, in a program folder of its own that has been through the
 // start-up steps. A driver timer plays the web while the engine runs inside its yields: seed and
-// results pages answer at once and empty, site pages with sitePage; nothing else answers.
+// results pages answer at once and empty, robots.txt 404, site pages with sitePage; nothing else
+// answers.
 class TrayWindow : public ::testing::Test {
   protected:
     static constexpr int kRunTimeoutMs = 20000;
@@ -49,6 +50,8 @@ class TrayWindow : public ::testing::Test {
         driver.callOnTimeout([this] {
             for (const auto& read : std::vector(service.running)) {
                 if (read.name[0] == 'L' || read.name[0] == 'G') service.CompletePage(read.name, "");
+                if (read.name[0] == 'T')
+                    service.Progress(read.name, ReadStatus::Error, "HTTP status 404");
                 if (read.name[0] == 'R' && !sitePage.empty())
                     service.CompletePage(read.name, sitePage);
             }

@@ -20,12 +20,18 @@ struct ScriptedPage {
     std::vector<std::string> VideoLinks;   // site and expand pages
     int Delay = 1;                         // pump steps until it completes
     bool Hangs = false;                    // never completes
+    std::string Body;                      // served as it is when set (robots.txt, challenges)
+    int Status = 200;                      // an error status fails the read
+    int BusyTimes = 0;                     // answers 429 this many times first,
+    int RetryAfter = 0;                    // asking to wait this many seconds (0: not said)
 };
 
 struct ScriptedVideo {
     int Delay = 3;
     bool Hangs = false;  // no progress and no end: only the 60-second slot check frees it
     std::int64_t Bytes = 250'000;
+    int BusyTimes = 0;  // as for pages
+    int RetryAfter = 0;
 };
 
 // Serves a scripted web to the real download control. Each pump step (wire Step() into
@@ -53,11 +59,21 @@ class ScriptedWeb : public FakeDownloadService {
         finished.clear();
     }
     int StartedWithTag(char tag) const { return static_cast<int>(AddressesWithTag(tag).size()); }
-    // The fake clock when the named read was first started (-1 when never).
-    double StartTimeOf(const std::string& name) const {
+    // The fake clock when the named read was started the nth time (-1 when never).
+    double StartTimeOf(const std::string& name, int nth = 1) const {
         for (size_t i = 0; i < started.size(); ++i)
-            if (started[i].name == name) return startTimes[i];
+            if (started[i].name == name && --nth == 0) return startTimes[i];
         return -1;
+    }
+    // The least time between two starts of reads under the address prefix (robots.txt aside).
+    double LeastSpacing(const std::string& prefix) const {
+        double least = 1e9, last = -1;
+        for (size_t i = 0; i < started.size(); ++i) {
+            if (started[i].name[0] == 'T' || !started[i].url.starts_with(prefix)) continue;
+            if (last >= 0) least = std::min(least, startTimes[i] - last);
+            last = startTimes[i];
+        }
+        return least;
     }
     std::vector<std::string> AddressesWithTag(char tag) const {
         std::vector<std::string> result;
@@ -108,9 +124,22 @@ class ScriptedWeb : public FakeDownloadService {
         for (const Read& read : std::vector<Read>(running)) {
             if (Hangs(read) || !IsRunning(read.name)) continue;
             const std::int64_t bytes = videos[read.url].Bytes;
+            ScriptedPage& page = pages[read.url];
+            int& busy = read.bodyFile.empty() ? page.BusyTimes : videos[read.url].BusyTimes;
+            const int retryAfter =
+                read.bodyFile.empty() ? page.RetryAfter : videos[read.url].RetryAfter;
             if (--due_[read.name] > 0) {
                 if (!read.bodyFile.empty())
                     Progress(read.name, ReadStatus::DownloadingData, {}, bytes / 2, bytes);
+            } else if (busy > 0) {
+                --busy;
+                Progress(read.name, ReadStatus::Error,
+                         "HTTP status 429" +
+                             (retryAfter > 0 ? std::string(kRetryAfter) + std::to_string(retryAfter)
+                                             : std::string()));
+            } else if (read.bodyFile.empty() && page.Status >= 400) {
+                Progress(read.name, ReadStatus::Error,
+                         "HTTP status " + std::to_string(page.Status));
             } else if (read.bodyFile.empty()) {
                 CompletePage(read.name, Html(read.url));
             } else {
@@ -125,6 +154,7 @@ class ScriptedWeb : public FakeDownloadService {
     // title that names the keyword, so that the keyword filter lets every video through.
     std::string Html(const std::string& url) {
         const ScriptedPage& page = pages[url];
+        if (!page.Body.empty()) return page.Body;
         std::string html = "<html><title>" + state_.CurrentKeyword + "</title><table><tr><td>";
         for (const auto& site : page.SiteLinks) html += site + " ";
         html += "</td></tr></table>";

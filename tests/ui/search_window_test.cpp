@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -221,6 +222,18 @@ TEST_F(SearchWindow, OptionsStoreOnlyAGoodWrittenVideoSizeWindow) {
                   row.after);
         EXPECT_EQ(registry.changes.empty(), row.staysOpen);
     }
+    // The robots.txt check box shows the setting and stores its change with the others.
+    QTimer::singleShot(0, [] {
+        auto* dialog = QApplication::activeModalWidget();
+        ASSERT_TRUE(dialog);
+        auto* honour = dialog->findChild<QCheckBox*>("chkHonourRobots");
+        EXPECT_TRUE(honour->isChecked());
+        honour->click();
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    window->findChild<QAction*>("mnuOptions")->trigger();
+    EXPECT_FALSE(state.HonourRobots);
+    EXPECT_EQ(registry.keys[kSettingsKeyPath][kHonourRobotsValue], "0");
 }
 
 }  // namespace

@@ -61,6 +61,7 @@ std::optional<RequestHead> ParseRequestHead(std::string_view head) {
     }
     request.range = Header(head, "range");
     request.ifRange = Header(head, "if-range");
+    request.userAgent = Header(head, "user-agent");
     return request;
 }
 

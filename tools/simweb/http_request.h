@@ -13,6 +13,7 @@ struct RequestHead {
     std::string url;
     std::string range;    // the Range header, or empty
     std::string ifRange;  // the If-Range header, or empty
+    std::string userAgent;
 };
 
 // Reads a request head (request line and header lines, without the closing blank line). Answers

@@ -25,7 +25,10 @@ struct Response {
     bool silent = false;                // reads the request and never answers
     std::string encoding;               // Content-Encoding of a body stored compressed
     std::string location;               // target of a redirect
-    bool chunked = false;               // Transfer-Encoding: chunked, no Content-Length
+    // Retry-After: that many seconds (>= 0), or (retryAfterDate) an HTTP date that far ahead.
+    std::int64_t retryAfter = -1;
+    bool retryAfterDate = false;
+    bool chunked = false;  // Transfer-Encoding: chunked, no Content-Length
     // Validators. A "Range: bytes=N-" request is answered 206 from N while its If-Range (if any)
     // matches one of them; etagPerRequest makes the ETag differ at every request, as if the file
     // changed between runs.

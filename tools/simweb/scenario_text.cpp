@@ -111,6 +111,22 @@ void ParseSearch(const std::string& line, Scenario& scenario, const LineReader& 
     scenario.SetSearchPage(words[2], std::move(page));
 }
 
+// "retry-after=N" (seconds) or "retry-after=date+N" (an HTTP date N seconds ahead): true when
+// the word is one, which is then set on the response (when given).
+bool RetryAfterOption(const std::string& word, Response* response, const LineReader& reader) {
+    constexpr std::string_view kName = "retry-after=";
+    if (!word.starts_with(kName)) return false;
+    std::string value = word.substr(kName.size());
+    const bool date = value.starts_with("date+");
+    if (date) value.erase(0, 5);
+    const std::int64_t seconds = reader.Number(value, 0, 86'400);
+    if (response) {
+        response->retryAfter = seconds;
+        response->retryAfterDate = date;
+    }
+    return true;
+}
+
 std::string ReadHtmlBlock(LineReader& reader) {
     std::string html;
     for (std::string line; reader.Next(line);) {
@@ -147,10 +163,14 @@ Scenario ParseScenario(std::istream& in) {
                                           reader.Number(words[3], 0, 10'000'000),
                                           {words.begin() + 4, words.end()});
         } else if (kind == "html") {
-            if (words.size() > 3) reader.Fail("html needs URL [CODE]");
+            const bool retry = words.size() == 4 && RetryAfterOption(words[3], nullptr, reader);
+            if (words.size() > (retry ? 4u : 3u))
+                reader.Fail("html needs URL [CODE [retry-after=...]]");
             const int code =
-                words.size() == 3 ? static_cast<int>(reader.Number(words[2], 100, 599)) : 200;
-            scenario.Set(url, Page(ReadHtmlBlock(reader))).status = code;
+                words.size() >= 3 ? static_cast<int>(reader.Number(words[2], 100, 599)) : 200;
+            Response& page = scenario.Set(url, Page(ReadHtmlBlock(reader)));
+            page.status = code;
+            if (retry) RetryAfterOption(words[3], &page, reader);
         } else if (kind == "video") {
             ParseVideo(words, scenario, reader);
         } else if (kind == "listing") {
@@ -169,8 +189,12 @@ Scenario ParseScenario(std::istream& in) {
                 words.size() == 4 ? static_cast<int>(reader.Number(words[3], 300, 399)) : 302;
             scenario.Set(url, Redirect(words[2], code));
         } else if (kind == "status") {
-            if (words.size() != 3) reader.Fail("status needs URL CODE");
-            scenario.Set(url, Status(static_cast<int>(reader.Number(words[2], 100, 599))));
+            const bool retry = words.size() == 4 && RetryAfterOption(words[3], nullptr, reader);
+            if (words.size() != (retry ? 4u : 3u))
+                reader.Fail("status needs URL CODE [retry-after=...]");
+            Response& answer =
+                scenario.Set(url, Status(static_cast<int>(reader.Number(words[2], 100, 599))));
+            if (retry) RetryAfterOption(words[3], &answer, reader);
         } else if (kind == "stall") {
             if (words.size() != 2) reader.Fail("stall takes only an address");
             scenario.Set(url, Page("<html></html>\n")).stallAfter = 0;

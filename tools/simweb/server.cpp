@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <list>
 #include <map>
 #include <optional>
@@ -51,6 +52,16 @@ const char* ReasonPhrase(int status) {
     return found == phrases.end() ? "Status" : found->second;
 }
 
+std::string RetryAfterValue(const Response& response) {
+    if (!response.retryAfterDate) return std::to_string(response.retryAfter);
+    const std::time_t when = std::time(nullptr) + response.retryAfter;
+    std::tm utc{};
+    gmtime_r(&when, &utc);
+    char text[64];
+    std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &utc);
+    return text;
+}
+
 std::string HeadOf(const Response& response) {
     std::string head = "HTTP/1.1 " + std::to_string(response.status) + " " +
                        ReasonPhrase(response.status) + "\r\n";
@@ -70,6 +81,7 @@ std::string HeadOf(const Response& response) {
     if (!response.etag.empty()) head += "ETag: " + response.etag + "\r\n";
     if (!response.lastModified.empty()) head += "Last-Modified: " + response.lastModified + "\r\n";
     if (!response.location.empty()) head += "Location: " + response.location + "\r\n";
+    if (response.retryAfter >= 0) head += "Retry-After: " + RetryAfterValue(response) + "\r\n";
     head += "Connection: close\r\n\r\n";
     return head;
 }
@@ -251,15 +263,24 @@ class Server::Loop {
         const bool known = request->method == "GET" || request->method == "HEAD";
         Response response = known ? server_.scenario_.Answer(c.url) : Status(405);
         ApplyRange(response, *request, number);
-        Answer(c, request->method + " " + c.url, std::move(response), request->method == "GET");
+        Answer(c, request->method + " " + c.url, std::move(response), request->method == "GET",
+               request->userAgent);
         return true;
     }
 
-    void Answer(Connection& c, const std::string& what, Response response, bool sendBody) {
-        if (server_.options_.log)
+    // The log line: what was asked, the answer, then (after two blanks) when, in seconds since
+    // the server started, and the User-Agent.
+    void Answer(Connection& c, const std::string& what, Response response, bool sendBody,
+                const std::string& userAgent = {}) {
+        if (server_.options_.log) {
+            char when[32];
+            std::snprintf(when, sizeof when, "%.3f",
+                          std::chrono::duration<double>(SteadyClock::now() - started_).count());
             server_.options_.log(
                 what + " " + std::to_string(response.status) +
-                (response.contentRange.empty() ? "" : " " + response.contentRange));
+                (response.contentRange.empty() ? "" : " " + response.contentRange) + "  t=" + when +
+                " ua=" + userAgent);
+        }
         c.out = HeadOf(response);
         c.bodyQueued = response.bodyOffset;
         c.response = std::move(response);
@@ -332,6 +353,7 @@ class Server::Loop {
 
     Server& server_;
     std::list<Connection> connections_;
+    SteadyClock::time_point started_ = SteadyClock::now();
 };
 
 Server::Server(Scenario scenario, ServerOptions options)

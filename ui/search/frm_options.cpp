@@ -1,5 +1,6 @@
 #include "ui/search/frm_options.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -91,6 +92,11 @@ frmOptions::frmOptions(RunState& state, Registry& registry, QWidget* parent)
     videoLayout->addLayout(sizeRow);
     videoLayout->addWidget(lblSizeHint);
 
+    chkHonourRobots = new QCheckBox(QStringLiteral("Honour &robots.txt (recommended)"), this);
+    chkHonourRobots->setObjectName(QStringLiteral("chkHonourRobots"));
+    chkHonourRobots->setToolTip(
+        QStringLiteral("Ask each site's robots.txt first and leave alone what it disallows."));
+
     lblError = new QLabel(this);
     lblError->setObjectName(QStringLiteral("lblError"));
     lblError->setWordWrap(true);
@@ -114,6 +120,7 @@ frmOptions::frmOptions(RunState& state, Registry& registry, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(engineBox);
     layout->addWidget(videoBox);
+    layout->addWidget(chkHonourRobots);
     if (state_.EngineRunning) {
         // The running search keeps the back end it started with.
         auto* lblRunNote =
@@ -137,6 +144,7 @@ frmOptions::frmOptions(RunState& state, Registry& registry, QWidget* parent)
         ->setChecked(true);
     txtMinSize->setText(QString::fromStdString(FormatByteSize(state_.MinVideoBytes)));
     txtMaxSize->setText(QString::fromStdString(FormatByteSize(state_.MaxVideoBytes)));
+    chkHonourRobots->setChecked(state_.HonourRobots);
 }
 
 void frmOptions::ShowChoice(const std::string& choice) {
@@ -216,19 +224,21 @@ void frmOptions::accept() {
         return;
     }
     const auto apply = [this](const std::string& engine, VideoTypes types, std::int64_t minimum,
-                              std::int64_t maximum) {
+                              std::int64_t maximum, bool honourRobots) {
         state_.SearchEngineChoice = engine;
         state_.VideoSuffixes = types;
         state_.MinVideoBytes = minimum;
         state_.MaxVideoBytes = maximum;
+        state_.HonourRobots = honourRobots;
     };
     const std::string engineBefore = state_.SearchEngineChoice;
     const VideoTypes typesBefore = state_.VideoSuffixes;
     const std::int64_t minBefore = state_.MinVideoBytes, maxBefore = state_.MaxVideoBytes;
+    const bool honourBefore = state_.HonourRobots;
     apply(choice, optClassicTypes->isChecked() ? VideoTypes::Classic : VideoTypes::Modern, minBytes,
-          maxBytes);
+          maxBytes, chkHonourRobots->isChecked());
     if (!SaveOptionSettings(state_, registry_)) {
-        apply(engineBefore, typesBefore, minBefore, maxBefore);
+        apply(engineBefore, typesBefore, minBefore, maxBefore, honourBefore);
         ShowError(
             QStringLiteral("The settings file could not be written: the settings are unchanged."));
         return;

@@ -7,6 +7,7 @@
 #include "engine/run_state.h"
 #include "settings/registry.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -43,6 +44,7 @@ class frmOptions : public QDialog {
     QRadioButton* optClassicTypes;
     QLineEdit* txtMinSize;
     QLineEdit* txtMaxSize;
+    QCheckBox* chkHonourRobots;
     QLabel* lblError;
 };
 

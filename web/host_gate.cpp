@@ -1,0 +1,161 @@
+#include "web/host_gate.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace ch {
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// Where the authority of an address starts and ends, or npos when it has no "scheme://".
+std::pair<size_t, size_t> Authority(const std::string& address) {
+    const size_t scheme = address.find("://");
+    if (scheme == std::string::npos) return {std::string::npos, std::string::npos};
+    const size_t start = scheme + 3;
+    const size_t end = address.find_first_of("/?#", start);
+    return {start, end == std::string::npos ? address.size() : end};
+}
+
+}  // namespace
+
+std::string HostGate::HostOf(const std::string& address) {
+    const auto [start, end] = Authority(address);
+    if (start == std::string::npos) return {};
+    std::string authority = address.substr(start, end - start);
+    if (const size_t at = authority.rfind('@'); at != std::string::npos) authority.erase(0, at + 1);
+    if (authority.empty()) return {};
+    return Lower(address.substr(0, start)) + Lower(authority);
+}
+
+std::string HostGate::PathOf(const std::string& address) {
+    const auto [start, end] = Authority(address);
+    std::string path = start == std::string::npos ? address : address.substr(end);
+    path = path.substr(0, path.find('#'));
+    return path.empty() || path[0] != '/' ? "/" + path : path;
+}
+
+HostGate::Verdict HostGate::Ask(const Fetch& fetch, double now,
+                                const std::function<bool(const Fetch&)>& running,
+                                std::string& robotsToRead) {
+    const std::string name = HostOf(fetch.address);
+    if (name.empty()) return Verdict::Go;
+    Host& host = hosts_[name];
+    if (*honourRobots_ && host.robots == Robots::Unknown) {
+        host.robots = Robots::Reading;
+        robotsToRead = name + "/robots.txt";
+    }
+    if (!host.parked.empty() || !Ready(host, now, running)) {
+        host.parked.push_back(fetch);
+        return Verdict::Parked;
+    }
+    const Verdict verdict = Judge(host, fetch);
+    if (verdict == Verdict::Go) LetThrough(host, fetch, now);
+    return verdict;
+}
+
+void HostGate::RobotsRead(const std::string& robotsAddress, RobotsRules rules) {
+    Host& host = hosts_[HostOf(robotsAddress)];
+    host.robots = Robots::Known;
+    host.crawlDelay = std::min(rules.CrawlDelaySeconds().value_or(0.0), kMaxCrawlDelaySeconds);
+    host.rules = std::move(rules);
+}
+
+std::vector<Fetch> HostGate::Release(double now, const std::function<bool(const Fetch&)>& running,
+                                     std::vector<Verdict>& verdicts) {
+    std::vector<Fetch> released;
+    verdicts.clear();
+    for (auto& [name, host] : hosts_) {
+        while (!host.parked.empty() && Ready(host, now, running)) {
+            Fetch fetch = std::move(host.parked.front());
+            host.parked.pop_front();
+            const Verdict verdict = Judge(host, fetch);
+            released.push_back(std::move(fetch));
+            verdicts.push_back(verdict);
+            if (verdict != Verdict::Go) continue;
+            LetThrough(host, released.back(), now);
+            if (host.crawlDelay > 0) break;  // one at a time
+        }
+    }
+    return released;
+}
+
+double HostGate::Busy(const Fetch& fetch, double retryAfterSeconds, double now, bool& newlyPaused) {
+    Host& host = hosts_[HostOf(fetch.address)];
+    newlyPaused = false;
+    host.parked.push_front(fetch);
+    if (++host.busyAnswers >= kBusyAnswersToLeave) {
+        host.left = true;
+        return 0;
+    }
+    // At least a second, so that an answer of "now" is not asked again at once.
+    const double pause = retryAfterSeconds >= 0
+                             ? std::clamp(retryAfterSeconds, 1.0, kMaxPauseSeconds)
+                             : kDefaultPauseSeconds;
+    host.pausedUntil = std::max(host.pausedUntil, now + pause);
+    newlyPaused = !host.paused;
+    host.paused = true;
+    return pause;
+}
+
+bool HostGate::Challenge(const std::string& address) {
+    Host& host = hosts_[HostOf(address)];
+    if (host.challenged) return false;
+    host.challenged = true;
+    return true;
+}
+
+std::vector<Fetch> HostGate::DropParked(bool videos) {
+    std::vector<Fetch> dropped;
+    for (auto& [name, host] : hosts_) {
+        std::deque<Fetch> kept;
+        for (Fetch& fetch : host.parked) {
+            if ((fetch.kind == FetchKind::Video) == videos)
+                dropped.push_back(std::move(fetch));
+            else
+                kept.push_back(std::move(fetch));
+        }
+        host.parked = std::move(kept);
+    }
+    return dropped;
+}
+
+bool HostGate::IsParked(const Fetch& fetch) const {
+    const auto host = hosts_.find(HostOf(fetch.address));
+    return host != hosts_.end() && std::find(host->second.parked.begin(), host->second.parked.end(),
+                                             fetch) != host->second.parked.end();
+}
+
+std::vector<std::string> HostGate::RobotsReading() const {
+    std::vector<std::string> reading;
+    for (const auto& [name, host] : hosts_)
+        if (host.robots == Robots::Reading) reading.push_back(name + "/robots.txt");
+    return reading;
+}
+
+HostGate::Verdict HostGate::Judge(const Host& host, const Fetch& fetch) const {
+    if (host.challenged) return Verdict::Challenged;
+    if (host.left) return Verdict::Left;
+    if (*honourRobots_ && !host.rules.Allowed(PathOf(fetch.address))) return Verdict::Disallowed;
+    return Verdict::Go;
+}
+
+bool HostGate::Ready(const Host& host, double now,
+                     const std::function<bool(const Fetch&)>& running) const {
+    if (host.challenged || host.left) return true;
+    if (host.robots == Robots::Reading || now < host.pausedUntil) return false;
+    if (host.crawlDelay <= 0) return true;
+    return now >= host.nextStart && !(host.anyLetThrough && running(host.lastLetThrough));
+}
+
+void HostGate::LetThrough(Host& host, const Fetch& fetch, double now) {
+    host.lastLetThrough = fetch;
+    host.anyLetThrough = true;
+    host.nextStart = now + host.crawlDelay;
+}
+
+}  // namespace ch

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/fetch.h"
+#include "web/robots_rules.h"
+
+namespace ch {
+
+// Which requests may go to a host now: its robots.txt (read once per run before anything else is
+// asked from it), its Crawl-delay (one request at a time, spaced), a pause asked for by a 429 or
+// 503, and a challenge page. A fetch that cannot go yet is parked here until its host is ready.
+// Hosts are known by scheme, host and port.
+class HostGate {
+  public:
+    enum class Verdict { Go, Parked, Disallowed, Challenged, Left };
+
+    static constexpr double kMaxCrawlDelaySeconds = 30.0;
+    static constexpr double kDefaultPauseSeconds = 30.0;
+    static constexpr double kMaxPauseSeconds = 600.0;
+    static constexpr int kBusyAnswersToLeave = 3;
+
+    // "scheme://host[:port]" in lower case, or empty for an address without a host.
+    static std::string HostOf(const std::string& address);
+    // The address from the first "/" after the host, without a fragment ("/" for none).
+    static std::string PathOf(const std::string& address);
+
+    // honourRobots: the setting, read at each fetch.
+    explicit HostGate(const bool& honourRobots) : honourRobots_(&honourRobots) {}
+
+    // A new fetch asks to go at `now`. When its host's robots.txt is still to be read, the fetch
+    // is parked and robotsToRead names the robots.txt address to read (once per host).
+    Verdict Ask(const Fetch& fetch, double now, const std::function<bool(const Fetch&)>& running,
+                std::string& robotsToRead);
+    // What robots.txt said for the host of robotsAddress.
+    void RobotsRead(const std::string& robotsAddress, RobotsRules rules);
+    // Parked fetches whose host is ready at `now`, in the order parked; `running` tells whether
+    // a fetch let through earlier is still under way (a Crawl-delay host takes one at a time).
+    // Each is judged again: verdicts holds Go, Disallowed, Challenged or Left for each.
+    std::vector<Fetch> Release(double now, const std::function<bool(const Fetch&)>& running,
+                               std::vector<Verdict>& verdicts);
+    // The host answered 429 or 503: it is paused (the fetch is parked again, at the head of its
+    // host's queue); retryAfterSeconds < 0 when the answer named no time. Returns the pause in
+    // seconds, or 0 when the host is left for this run.
+    double Busy(const Fetch& fetch, double retryAfterSeconds, double now, bool& newlyPaused);
+    // The host answered with a challenge page; true the first time.
+    bool Challenge(const std::string& address);
+    // Forgets parked fetches of one side (pages or videos) and returns them.
+    std::vector<Fetch> DropParked(bool videos);
+    bool IsParked(const Fetch& fetch) const;
+    // Robots.txt reads started and not yet answered.
+    std::vector<std::string> RobotsReading() const;
+
+  private:
+    enum class Robots { Unknown, Reading, Known };
+    struct Host {
+        Robots robots = Robots::Unknown;
+        RobotsRules rules = RobotsRules::AllowAll();
+        double crawlDelay = 0;
+        double pausedUntil = 0;
+        double nextStart = 0;
+        int busyAnswers = 0;
+        bool paused = false;  // counted once per run
+        bool challenged = false;
+        bool left = false;
+        Fetch lastLetThrough;
+        bool anyLetThrough = false;
+        std::deque<Fetch> parked;
+    };
+
+    // The verdict for a fetch whose host has nothing parked before it and is ready.
+    Verdict Judge(const Host& host, const Fetch& fetch) const;
+    bool Ready(const Host& host, double now,
+               const std::function<bool(const Fetch&)>& running) const;
+    void LetThrough(Host& host, const Fetch& fetch, double now);
+
+    const bool* honourRobots_;
+    std::map<std::string, Host> hosts_;
+};
+
+}  // namespace ch
