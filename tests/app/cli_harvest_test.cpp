@@ -10,6 +10,7 @@
 
 #include "demo_videos.h"
 #include "engine/list_files.h"
+#include "engine/product.h"
 #include "platform/system/single_instance_lock.h"
 #include "scratch_folder.h"
 
@@ -138,7 +139,7 @@ html http://site001.test/robots.txt
 User-agent: *
 Disallow: /videos/private
 .
-page http://site001.test/videos/ a.avi private/b.avi
+page http://site001.test/videos/ a.avi private/b.avi ?C=N;O=D
 video http://site001.test/videos/a.avi 300000
 video http://site001.test/videos/private/b.avi 300000
 status http://site002.test/robots.txt 500
@@ -159,8 +160,10 @@ status http://site003.test/movies/ 429 retry-after=date+2
         std::vector<std::pair<std::string, double>> requests;  // "GET URL STATUS", time
         std::istringstream log(web.Output());
         for (std::string line; std::getline(log, line);)
-            if (const auto at = line.find("  t="); at != std::string::npos)
+            if (const auto at = line.find("  t="); at != std::string::npos) {
                 requests.emplace_back(line.substr(0, at), std::stod(line.substr(at + 4)));
+                EXPECT_NE(line.find(std::string("ua=") + kUserAgent), std::string::npos) << line;
+            }
         fs::remove_all(folder);
         return std::pair{requests, cli->Output()};
     };
@@ -169,6 +172,7 @@ status http://site003.test/movies/ 429 retry-after=date+2
     std::vector<double> busyTimes;
     for (const auto& [request, time] : requests) {
         EXPECT_EQ(request.find("/private/"), std::string::npos);
+        EXPECT_EQ(request.find("?C="), std::string::npos) << "a sort link of a listing";
         if (request.find("site002.test") != std::string::npos) site002.push_back(request);
         if (request.find("site003.test/movies/") != std::string::npos) busyTimes.push_back(time);
     }
