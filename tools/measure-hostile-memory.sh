@@ -45,42 +45,9 @@ echo "hostile web: one site, $pages pages, $((pages * per_page)) video links on 
 coproc SIMWEB { exec "$simweb" --scenario "$work/scenario.txt"; }
 server=$SIMWEB_PID
 read -r port <&"${SIMWEB[0]}"
-mkdir "$work/program"
-: > "$work/program/denied.txt"
-started=$EPOCHREALTIME
-http_proxy="http://127.0.0.1:$port" no_proxy="" NO_PROXY="" \
-    CLIPHARVESTER_NETWORK_DOWN_FLAG="$work/no-such-flag" \
-    /usr/bin/time -v -o "$work/time.txt" \
-    "$build/app/cli/clipharvester-cli" --program-folder "$work/program" funny \
-    > "$work/out.txt" 2>&1 < /dev/null &
-timer=$!
-# The signals go to the harvester itself: time waits on.
-cli() { cat "/proc/$timer/task/$timer/children" 2>/dev/null || true; }
+source tools/measure-cli-run.sh
+ch_measured_cli_run "$work" "$port" "$build" "$limit"
 
-# Waits up to $1 seconds for the run to end; false when it has not.
-ended_within() {
-    local deadline=$((SECONDS + $1))
-    while kill -0 "$timer" 2>/dev/null; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.5
-    done
-}
-# A first SIGINT stops and saves; a second saves the lists and ends at once.
-if ! ended_within "$limit"; then
-    echo "still running after $limit s: stopping it with SIGINT"
-    kill -INT $(cli)
-    if ! ended_within 60; then
-        echo "still saving after 60 s: a second SIGINT"
-        kill -INT $(cli) 2>/dev/null || true
-        ended_within 60 || { echo "FAIL: it did not end"; kill -KILL $(cli) 2>/dev/null || true; }
-    fi
-fi
-status=0
-wait "$timer" || status=$?
-seconds="$(awk "BEGIN { printf \"%.1f\", $EPOCHREALTIME - $started }")"
-
-kb="$(sed -n 's/^\tMaximum resident set size (kbytes): \([0-9]*\)$/\1/p' "$work/time.txt")"
-peak=$((kb / 1024))
 pending="$work/program/funny_resource.lst"
 bytes=0 entries=0
 if [ -f "$pending" ]; then

@@ -34,34 +34,9 @@ echo "open directory: $files .mkv videos of $size bytes"
 server=$!
 for _ in $(seq 100); do [ -s "$work/simweb.log" ] && break; sleep 0.1; done
 port="$(head -n 1 "$work/simweb.log")"
-mkdir "$work/program"
-: > "$work/program/denied.txt"
-started=$EPOCHREALTIME
-http_proxy="http://127.0.0.1:$port" no_proxy="" NO_PROXY="" \
-    CLIPHARVESTER_NETWORK_DOWN_FLAG="$work/no-such-flag" \
-    /usr/bin/time -v -o "$work/time.txt" \
-    "$build/app/cli/clipharvester-cli" --program-folder "$work/program" "$@" funny \
-    > "$work/out.txt" 2>&1 < /dev/null &
-timer=$!
-cli() { cat "/proc/$timer/task/$timer/children" 2>/dev/null || true; }
-ended_within() {
-    local deadline=$((SECONDS + $1))
-    while kill -0 "$timer" 2>/dev/null; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.5
-    done
-}
-if ! ended_within "$limit"; then
-    echo "still running after $limit s: stopping it with SIGINT"
-    kill -INT $(cli)
-    ended_within 60 || { kill -INT $(cli) 2>/dev/null || true; ended_within 60 || true; }
-fi
-status=0
-wait "$timer" || status=$?
-seconds="$(awk "BEGIN { printf \"%.1f\", $EPOCHREALTIME - $started }")"
+source tools/measure-cli-run.sh
+ch_measured_cli_run "$work" "$port" "$build" "$limit" "$@"
 
-kb="$(sed -n 's/^\tMaximum resident set size (kbytes): \([0-9]*\)$/\1/p' "$work/time.txt")"
-peak=$((kb / 1024))
 requests="$(grep -c '^GET ' "$work/simweb.log" || true)"
 mkv="$(grep -c '^GET [^ ]*\.mkv ' "$work/simweb.log" || true)"
 distinct="$(grep -o '^GET [^ ]*\.mkv ' "$work/simweb.log" | sort -u | wc -l)"
