@@ -15,9 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const GoogleSearch google;
     const DuckDuckGoLite lite;
     const SearxngSearch searx("http://searx.test");
-    for (const SearchEngine* engine : {static_cast<const SearchEngine*>(&google),
-                                       static_cast<const SearchEngine*>(&lite),
-                                       static_cast<const SearchEngine*>(&searx)}) {
+    for (const SearchEngine* engine :
+         {static_cast<const SearchEngine*>(&google), static_cast<const SearchEngine*>(&lite),
+          static_cast<const SearchEngine*>(&searx)}) {
         const ResultsRead read = engine->Read(answer, "funny videos", page);
         FUZZ_CHECK(read.Verdict != ResultsVerdict::Refused || !read.Why.empty());
         FUZZ_CHECK(read.Verdict == ResultsVerdict::Results || read.Sites.empty());

@@ -11,11 +11,11 @@
 #include "engine/query_plan.h"
 #include "engine/run_engine.h"
 #include "engine/search_preparation.h"
-#include "web/search_engines/search_engines.h"
 #include "fake_ports.h"
 #include "scratch_folder.h"
 #include "scripted_web.h"
 #include "web/ocx_parse_web.h"
+#include "web/search_engines/search_engines.h"
 
 namespace ch::testing {
 
