@@ -48,6 +48,9 @@ void LoadPendingWork(EngineSession& session) {
     RunState& state = session.State;
     state.SiteLinks.Clear();
     state.SiteLinkNext = 0;
+    // What the last run left for this one is in the lists read here.
+    state.SitesLeftForNextRun.clear();
+    state.VideosLeftForNextRun.clear();
     for (auto& site : session.ReadList(ListSuffix::PendingSites).Entries)
         state.SiteLinks.Append(std::move(site));
     ListFileRead videos = session.ReadList(ListSuffix::PendingVideos);

@@ -74,6 +74,10 @@ struct RunState {
     int RobotsSkipped = 0;
     int PausedHosts = 0;
     int ChallengedHosts = 0;
+    // Site pages and videos of hosts left for the next run (three 429/503 answers): neither
+    // fetched again in this run nor waited for; the run's end writes them to the pending lists.
+    std::vector<std::string> SitesLeftForNextRun;
+    std::vector<std::string> VideosLeftForNextRun;
 
     // The web search back end chosen in the settings ("google", "duckduckgo-lite" or the address
     // of a SearXNG instance), and the one the front end made of it for the runs (not owned).

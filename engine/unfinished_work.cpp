@@ -1,5 +1,7 @@
 #include "engine/unfinished_work.h"
 
+#include <algorithm>
+
 #include "engine/denied_list.h"
 #include "engine/list_files.h"
 #include "engine/site_form.h"
@@ -17,17 +19,23 @@ std::vector<std::string> PendingSites(const RunState& state) {
     std::vector<std::string> sites;
     for (int i = from; i < state.SiteLinkCount(); ++i)
         KeepIfAllowed(state.SiteLinks[i], state, sites);
+    // A site left before the crawl reached its end is behind SiteLinkNext - 1, or is that one.
+    for (const std::string& site : state.SitesLeftForNextRun)
+        if (std::find(sites.begin(), sites.end(), site) == sites.end())
+            KeepIfAllowed(site, state, sites);
     return sites;
 }
 
 // Downloads still running (when the program leaves during a run) come first, then the queue,
-// which holds cancelled downloads at its head.
+// which holds cancelled downloads at its head, then the videos of hosts left for the next run.
 std::vector<std::string> PendingVideos(const RunState& state) {
     std::vector<std::string> videos;
     for (int slot = 0; slot < kSlotCount; ++slot)
         if (!state.Slots.IsFree(slot)) KeepIfAllowed(state.Slots.Address(slot), state, videos);
     for (std::string& address : state.VideoLinks.Waiting())
         KeepIfAllowed(std::move(address), state, videos);
+    for (const std::string& address : state.VideosLeftForNextRun)
+        KeepIfAllowed(address, state, videos);
     return videos;
 }
 

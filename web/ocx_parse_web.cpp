@@ -1,5 +1,6 @@
 #include "web/ocx_parse_web.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -139,10 +140,16 @@ void ocxParseWeb::Go(const Fetch& fetch, HostGate::Verdict verdict) {
                            HostGate::PathOf(fetch.address));
     }
     // Not a failure: the fetch ends without a page, the video is not tried again in this run.
-    if (video)
-        videos_.Drop(fetch.address);
-    else
-        pages_.Fail(fetch);
+    // A left host's videos and site pages wait in the pending lists for the next run.
+    const bool left = verdict == HostGate::Verdict::Left;
+    if (video && left) return videos_.LeaveForNextRun(fetch.address);
+    if (video) return videos_.Drop(fetch.address);
+    if (left && fetch.kind == FetchKind::SitePage) {
+        std::vector<std::string>& sites = state_.SitesLeftForNextRun;
+        if (std::find(sites.begin(), sites.end(), fetch.address) == sites.end())
+            sites.push_back(fetch.address);
+    }
+    pages_.Fail(fetch);
 }
 
 void ocxParseWeb::ReadRobots(const std::string& address) {

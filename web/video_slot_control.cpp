@@ -141,6 +141,14 @@ void VideoSlotControl::Hold(const std::string& address, double now) {
         web_.State.Slots.Touch(slot, now);
 }
 
+void VideoSlotControl::LeaveForNextRun(const std::string& address) {
+    if (web_.State.Slots.Find(address) < 0) return;
+    bodies_.Keep(address);
+    End(address);
+    std::vector<std::string>& left = web_.State.VideosLeftForNextRun;
+    if (std::find(left.begin(), left.end(), address) == left.end()) left.push_back(address);
+}
+
 std::vector<std::string> VideoSlotControl::CancelAll() {
     std::vector<std::string> cancelled = web_.State.Slots.ReleaseAll();
     for (const std::string& address : cancelled) bodies_.Suspend(address);

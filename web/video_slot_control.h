@@ -43,6 +43,9 @@ class VideoSlotControl {
     void Hold(const std::string& address, double now);
     // A video that will not be read in this run (robots.txt, a challenge): its slot is freed.
     void Drop(const std::string& address) { End(address); }
+    // A video whose host is left for the next run: its slot is freed, its kept part stays, and
+    // it waits in RunState::VideosLeftForNextRun.
+    void LeaveForNextRun(const std::string& address);
     // Cancels every running download, keeping their partial bodies; returns their addresses,
     // lowest slot first.
     std::vector<std::string> CancelAll();
