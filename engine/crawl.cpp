@@ -88,6 +88,7 @@ class CrawlLoop {
             session_.Ports.Pump.WaitForEvent();
             // The control releases a site page whose host was waiting (robots.txt, a pause).
             session_.Ports.Control.CheckStalledSlots();
+            if (state_.PagesHeldByHosts > 0) progressClock_ = session_.Now();
         }
         return true;
     }
@@ -143,6 +144,8 @@ class CrawlLoop {
             progressClock_ = session_.Now();
             return Step::Level;
         }
+        // Pages a host asked us to space out or to wait for are not stalled.
+        if (state_.PagesHeldByHosts > 0) progressClock_ = session_.Now();
         if (session_.Now() - progressClock_ <= kPageTimeoutSeconds) return Step::Level;
         progressClock_ = session_.Now();
         session_.Status("Canceling...");

@@ -71,6 +71,9 @@ struct RunState {
     // fetches skipped because robots.txt disallows them, hosts paused by 429/503 or left for the
     // next run, hosts skipped for a challenge page.
     bool HonourRobots = true;
+    // Pages the download control holds back for their hosts' sake (a Crawl-delay, a pause asked
+    // by the server), as of its last check: waiting for them is no stall.
+    int PagesHeldByHosts = 0;
     int RobotsSkipped = 0;
     int PausedHosts = 0;
     int ChallengedHosts = 0;

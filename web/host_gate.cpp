@@ -130,6 +130,15 @@ bool HostGate::IsParked(const Fetch& fetch) const {
                                              fetch) != host->second.parked.end();
 }
 
+int HostGate::ParkedPages() const {
+    int pages = 0;
+    for (const auto& [name, host] : hosts_)
+        pages += static_cast<int>(
+            std::count_if(host.parked.begin(), host.parked.end(),
+                          [](const Fetch& f) { return f.kind != FetchKind::Video; }));
+    return pages;
+}
+
 std::vector<std::string> HostGate::RobotsReading() const {
     std::vector<std::string> reading;
     for (const auto& [name, host] : hosts_)

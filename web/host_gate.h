@@ -52,6 +52,8 @@ class HostGate {
     // Forgets parked fetches of one side (pages or videos) and returns them.
     std::vector<Fetch> DropParked(bool videos);
     bool IsParked(const Fetch& fetch) const;
+    // Pages parked now, of all hosts.
+    int ParkedPages() const;
     // Robots.txt reads started and not yet answered.
     std::vector<std::string> RobotsReading() const;
 

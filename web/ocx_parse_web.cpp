@@ -68,6 +68,7 @@ bool ocxParseWeb::CancelResDownload() {
 void ocxParseWeb::CheckStalledSlots() {
     if (state_.StopRequested) return;
     ReleaseDue();
+    state_.PagesHeldByHosts = gate_.ParkedPages();
     const double now = clock_.MonotonicSeconds();
     for (int slot = 0; slot < kSlotCount; ++slot)
         if (!state_.Slots.IsFree(slot) &&
