@@ -6,18 +6,9 @@
 #include <system_error>
 #include <utility>
 
+#include "engine/text.h"
+
 namespace ch {
-namespace {
-
-bool SameLetters(std::string_view text, std::string_view lower) {
-    if (text.size() != lower.size()) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != lower[i]) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 std::optional<std::int64_t> ParseByteSize(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
@@ -65,8 +56,8 @@ std::string VideoSizeWindowError(std::int64_t minBytes, std::int64_t maxBytes) {
 }
 
 std::optional<VideoTypes> ParseVideoTypes(std::string_view text) {
-    if (SameLetters(text, kModernVideoTypesName)) return VideoTypes::Modern;
-    if (SameLetters(text, kClassicVideoTypesName)) return VideoTypes::Classic;
+    if (text::ToLower(text) == kModernVideoTypesName) return VideoTypes::Modern;
+    if (text::ToLower(text) == kClassicVideoTypesName) return VideoTypes::Classic;
     return std::nullopt;
 }
 

@@ -1,16 +1,11 @@
 #include "web/host_gate.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "engine/text.h"
 
 namespace ch {
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // Where the authority of an address starts and ends, or npos when it has no "scheme://".
 std::pair<size_t, size_t> Authority(const std::string& address) {
@@ -29,7 +24,7 @@ std::string HostGate::HostOf(const std::string& address) {
     std::string authority = address.substr(start, end - start);
     if (const size_t at = authority.rfind('@'); at != std::string::npos) authority.erase(0, at + 1);
     if (authority.empty()) return {};
-    return Lower(address.substr(0, start)) + Lower(authority);
+    return text::ToLower(address.substr(0, start)) + text::ToLower(authority);
 }
 
 std::string HostGate::PathOf(const std::string& address) {

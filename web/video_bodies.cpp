@@ -1,7 +1,6 @@
 #include "web/video_bodies.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +9,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "engine/text.h"
 #include "web/download_name.h"
 #include "web/video_file_names.h"
 
@@ -86,9 +86,7 @@ bool StartsAsHtml(const fs::path& file) {
     if (head.starts_with("\xEF\xBB\xBF")) head.erase(0, 3);
     const auto text = head.find_first_not_of(" \t\r\n\f\v");
     if (text == std::string::npos) return false;
-    std::string start = head.substr(text, 9);
-    std::transform(start.begin(), start.end(), start.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string start = text::ToLower(std::string_view(head).substr(text, 9));
     return start.starts_with("<!doctype") || start.starts_with("<html");
 }
 

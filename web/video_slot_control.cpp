@@ -1,19 +1,18 @@
 #include "web/video_slot_control.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
+
+#include "engine/text.h"
 
 namespace ch {
 
 namespace {
 
 bool IsHtmlType(const std::string& contentType) {
-    std::string type = contentType.substr(0, contentType.find(';'));
-    std::transform(type.begin(), type.end(), type.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const auto first = type.find_first_not_of(" \t");
-    return first != std::string::npos && type.compare(first, 9, "text/html") == 0;
+    const auto first = contentType.find_first_not_of(" \t");
+    return first != std::string::npos &&
+           text::StartsWithNoCase(std::string_view(contentType).substr(first), "text/html");
 }
 
 }  // namespace
