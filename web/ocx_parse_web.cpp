@@ -25,8 +25,7 @@ ocxParseWeb::ocxParseWeb(RunState& state, DownloadService& service, SearchView& 
 ocxParseWeb::~ocxParseWeb() {
     CancelHtmlDownload();
     CancelResDownload();
-    for (const std::string& robots : gate_.RobotsReading())
-        service_.CancelRead(RobotsDownloadName(robots));
+    CancelRobotsReads();
     service_.SetListener(nullptr);
 }
 
@@ -100,11 +99,15 @@ bool ocxParseWeb::Running(const Fetch& fetch) const {
                                           : pages_.IsPending(fetch);
 }
 
+void ocxParseWeb::CancelRobotsReads() {
+    for (const std::string& robots : gate_.RobotsReading())
+        service_.CancelRead(RobotsDownloadName(robots));
+}
+
 void ocxParseWeb::NewRun() {
     if (state_.SitePagesPending() + state_.ExpandPagesPending() + state_.VideoDownloadsActive() > 0)
         return;
-    for (const std::string& robots : gate_.RobotsReading())
-        service_.CancelRead(RobotsDownloadName(robots));
+    CancelRobotsReads();
     gate_ = HostGate(state_.HonourRobots);
 }
 

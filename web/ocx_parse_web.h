@@ -55,6 +55,8 @@ class ocxParseWeb final : public DownloadControl, public ReadListener {
     void ReleaseDue();
     // A new run asks every host again.
     void NewRun();
+    // robots.txt reads under way are nobody's once the gate forgets them.
+    void CancelRobotsReads();
     void ShowReadStatus(int status, const std::string& address);
 
     RunState& state_;
