@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "engine/fetch.h"
@@ -32,6 +33,16 @@ class EventPump {
     virtual void WaitForEvent() = 0;
 };
 
+// How a video left the run for good: saved (Detail: the file, Bytes: its size), rejected as no
+// video of the wanted kind, or failed (Detail: why).
+struct VideoEnd {
+    enum class Outcome { Saved, Rejected, Failed };
+    Outcome Result = Outcome::Saved;
+    std::string Address;
+    std::string Detail;
+    std::int64_t Bytes = 0;
+};
+
 // What a run shows in the search window's status bar (panels 1 to 9) and on its Search/Stop
 // button. Each front end formats the figures for itself.
 class SearchView {
@@ -48,6 +59,8 @@ class SearchView {
     // The run has ended: the status line, the window back to its idle look.
     virtual void ShowRunEnded(const std::string& statusLine) = 0;
     virtual void SetButtonEnabled(bool enabled) = 0;
+    // Front ends that list each video's end override this; the status bar has no room for it.
+    virtual void ShowVideoEnded(const VideoEnd&) {}
 };
 
 enum class MessageIcon { Exclamation, None };

@@ -18,6 +18,10 @@ namespace {
 void BeginRun(RunState& state) {
     state.EngineRunning = true;
     state.WorkListsLoaded = false;
+    // What the end of a run tells counts this run only.
+    state.VideosSaved = state.VideosRejected = state.VideosFailed = 0;
+    state.BytesSaved = 0;
+    state.RobotsSkipped = state.PausedHosts = state.ChallengedHosts = 0;
 }
 
 void FetchSeedPages(EngineSession& session) {

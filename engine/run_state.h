@@ -134,6 +134,12 @@ struct RunState {
 
     StallSnapshotValues StallSnapshot;
 
+    // How this run's videos ended: saved (and their bytes), rejected as no wanted video, failed.
+    int VideosSaved = 0;
+    std::int64_t BytesSaved = 0;
+    int VideosRejected = 0;
+    int VideosFailed = 0;
+
     // Why videos cannot be saved in this run (a full disk, a read-only or vanished folder), or
     // empty. While it is set no download starts, the videos stay pending, and the run ends failed.
     std::string SaveFailure;

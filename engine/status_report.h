@@ -37,6 +37,9 @@ class StatusReport {
     void RunEnded(const std::string& statusLine) const {
         if (Shown()) view_.ShowRunEnded(statusLine);
     }
+    void VideoEnded(const VideoEnd& end) const {
+        if (Shown()) view_.ShowVideoEnded(end);
+    }
     void ButtonEnabled(bool enabled) const {
         if (Shown()) view_.SetButtonEnabled(enabled);
     }

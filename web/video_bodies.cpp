@@ -94,6 +94,18 @@ std::string ReadName(const std::string& address) {
     return DownloadName({FetchKind::Video, address});
 }
 
+// Why a finished body is no wanted video, or empty when it is one.
+std::string RejectionOf(const fs::path& file, std::uintmax_t size, const RunState& state) {
+    if (size <= static_cast<std::uintmax_t>(state.MinVideoBytes))
+        return std::to_string(size) + " bytes, not more than the smallest size kept (" +
+               std::to_string(state.MinVideoBytes) + ")";
+    if (state.MaxVideoBytes > 0 && size > static_cast<std::uintmax_t>(state.MaxVideoBytes))
+        return std::to_string(size) + " bytes, more than the largest size kept (" +
+               std::to_string(state.MaxVideoBytes) + ")";
+    if (StartsAsHtml(file)) return "an HTML page, not a video";
+    return {};
+}
+
 }  // namespace
 
 VideoBodies::~VideoBodies() {
@@ -208,22 +220,21 @@ void VideoBodies::Keep(const std::string& address) {
         RemoveQuietly(body->file);
 }
 
-VideoBodies::Saved VideoBodies::Save(const std::string& address) {
+VideoBodies::SaveResult VideoBodies::Save(const std::string& address) {
     localFailure_.clear();
     const std::optional<Body> body = Take(address);
-    if (!body) return Saved::Failed;
+    if (!body) return {};
     const auto removeBody = [&] {
         RemoveQuietly(body->file);
         if (!body->note.empty()) RemoveQuietly(body->note);
     };
     std::error_code error;
     // A body that never reached the disk holds no bytes.
-    const std::uintmax_t size = fs::file_size(body->file, error);
-    if (error || size <= static_cast<std::uintmax_t>(state_.MinVideoBytes) ||
-        (state_.MaxVideoBytes > 0 && size > static_cast<std::uintmax_t>(state_.MaxVideoBytes)) ||
-        StartsAsHtml(body->file)) {
+    std::uintmax_t size = fs::file_size(body->file, error);
+    if (error) size = 0;
+    if (std::string why = RejectionOf(body->file, size, state_); !why.empty()) {
         removeBody();
-        return Saved::Rejected;
+        return {Saved::Rejected, {}, 0, std::move(why)};
     }
     const std::optional<fs::path> folder = KeywordFolder();
     const std::optional<std::string> fileName = VideoFileName(address);
@@ -239,14 +250,14 @@ VideoBodies::Saved VideoBodies::Save(const std::string& address) {
         fs::rename(body->file, target, error);
         if (!error) {
             if (!body->note.empty()) RemoveQuietly(body->note);
-            return Saved::Yes;
+            return {Saved::Yes, target, static_cast<std::int64_t>(size), {}};
         }
     }
     if (fileName)
         localFailure_ = "cannot save the video " + address + ": " +
                         (error ? error.message() : "no folder can be made for the keyword");
     removeBody();
-    return Saved::Failed;
+    return {Saved::Failed, {}, 0, fileName ? localFailure_ : "its address names no file"};
 }
 
 void VideoBodies::Sweep() {

@@ -23,6 +23,13 @@ class VideoBodies {
     static constexpr double kSweepAgeSeconds = 600.0;
 
     enum class Saved { Yes, Rejected, Failed };
+    // What became of a finished body: Yes names the file and its size, Rejected says why.
+    struct SaveResult {
+        Saved Result = Saved::Failed;
+        std::filesystem::path File;
+        std::int64_t Bytes = 0;
+        std::string Why;
+    };
 
     VideoBodies(const RunState& state, DownloadService& service)
         : state_(state), service_(service) {}
@@ -48,7 +55,7 @@ class VideoBodies {
     // Moves a finished body to its video's name. Rejected (and removed): a body of at most
     // MinVideoBytes, above a MaxVideoBytes ceiling, or that is an HTML page. Failed leaves the
     // reason in LocalFailure().
-    Saved Save(const std::string& address);
+    SaveResult Save(const std::string& address);
     // Removes the kept partial bodies (and their notes) of addresses the run does not hold.
     void Sweep();
 

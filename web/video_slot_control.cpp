@@ -19,17 +19,19 @@ bool IsHtmlType(const std::string& contentType) {
 
 bool VideoSlotControl::Begin(const std::string& address) {
     if (bodies_.Start(address)) return true;
-    if (!bodies_.LocalFailure().empty())
+    if (!bodies_.LocalFailure().empty()) {
         SaveFailed(address, bodies_.LocalFailure());
-    else
+    } else {
         End(address);
+        Ended({VideoEnd::Outcome::Failed, address, "the read could not start"});
+    }
     return false;
 }
 
 void VideoSlotControl::Headers(const std::string& address, const ResponseHead& head) {
     const int slot = web_.State.Slots.Find(address);
     if (slot < 0) return;
-    if (IsHtmlType(head.contentType)) return Reject(address);
+    if (IsHtmlType(head.contentType)) return Reject(address, "an HTML page, not a video");
     bodies_.Headers(address, head);
     if (head.rangeStart > 0) {
         const double percent = head.fullSize > 0 ? static_cast<double>(head.rangeStart) /
@@ -52,7 +54,9 @@ bool VideoSlotControl::Outside(std::int64_t bytesRead, std::int64_t bytesTotal) 
 void VideoSlotControl::Progress(const std::string& address, std::int64_t bytesRead,
                                 std::int64_t bytesTotal) {
     DownloadSlots& slots = web_.State.Slots;
-    if (Outside(bytesRead, bytesTotal)) return Reject(address);
+    if (Outside(bytesRead, bytesTotal))
+        return Reject(address, std::to_string(std::max(bytesRead, bytesTotal)) +
+                                   " bytes, outside the sizes kept");
     // Every progress inside the window is also the clock that times out the other slots.
     const double now = clock_.MonotonicSeconds();
     for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -69,10 +73,11 @@ void VideoSlotControl::Progress(const std::string& address, std::int64_t bytesRe
     }
 }
 
-void VideoSlotControl::Reject(const std::string& address) {
+void VideoSlotControl::Reject(const std::string& address, const std::string& why) {
     if (web_.State.Slots.Find(address) < 0) return;
     bodies_.Cancel(address);
     End(address);
+    Ended({VideoEnd::Outcome::Rejected, address, why});
     CountRejectedHost(address);
 }
 
@@ -93,7 +98,9 @@ void VideoSlotControl::Fail(const std::string& address, const std::string& why) 
         web_.State.VideoLinks.Load(address);
         return;
     }
+    const bool held = web_.State.Slots.Find(address) >= 0;
     End(address);
+    if (held) Ended({VideoEnd::Outcome::Failed, address, why.empty() ? "the read failed" : why});
 }
 
 bool VideoSlotControl::TryAgainLater(const std::string& address) {
@@ -106,15 +113,19 @@ void VideoSlotControl::Complete(const std::string& address) {
     if (slot < 0) return;
     FreeSlot(slot);
     web_.Pump.Yield();
-    switch (bodies_.Save(address)) {
+    VideoBodies::SaveResult saved = bodies_.Save(address);
+    switch (saved.Result) {
         case VideoBodies::Saved::Failed:
             // An address that can name no file is dropped; this machine's failures keep it.
             if (!bodies_.LocalFailure().empty()) return SaveFailed(address, bodies_.LocalFailure());
+            Ended({VideoEnd::Outcome::Failed, address, saved.Why});
             break;
         case VideoBodies::Saved::Rejected:
+            Ended({VideoEnd::Outcome::Rejected, address, saved.Why});
             CountRejectedHost(address);
             break;
         case VideoBodies::Saved::Yes:
+            Ended({VideoEnd::Outcome::Saved, address, saved.File.string(), saved.Bytes});
             break;
     }
     web_.State.VideoLinks.Done();
@@ -183,6 +194,26 @@ void VideoSlotControl::CancelStalled(int slot) {
     }
     bodies_.Cancel(address);
     End(address);
+    Ended({VideoEnd::Outcome::Failed, address,
+           "no data for " + std::to_string(std::lround(kStallSeconds)) + " s, " +
+               std::to_string(kStallAttempts) + " times"});
+}
+
+void VideoSlotControl::Ended(const VideoEnd& end) {
+    RunState& state = web_.State;
+    switch (end.Result) {
+        case VideoEnd::Outcome::Saved:
+            ++state.VideosSaved;
+            state.BytesSaved += end.Bytes;
+            break;
+        case VideoEnd::Outcome::Rejected:
+            ++state.VideosRejected;
+            break;
+        case VideoEnd::Outcome::Failed:
+            ++state.VideosFailed;
+            break;
+    }
+    web_.Report.VideoEnded(end);
 }
 
 bool VideoSlotControl::Stalled(int slot, double now) const {

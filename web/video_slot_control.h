@@ -56,7 +56,9 @@ class VideoSlotControl {
 
   private:
     bool Outside(std::int64_t bytesRead, std::int64_t bytesTotal) const;
-    void Reject(const std::string& address);
+    void Reject(const std::string& address, const std::string& why);
+    // Counts how a video ended for good and tells the front end.
+    void Ended(const VideoEnd& end);
     void FreeSlot(int slot);
     // Frees the slot of a video whose read has ended and counts it down.
     void End(const std::string& address);

@@ -273,6 +273,10 @@ class ScriptedRun {
             EXPECT_EQ(s_.state.RobotsSkipped, std::stoi(w[1]));
             EXPECT_EQ(s_.state.PausedHosts, std::stoi(w[2]));
             EXPECT_EQ(s_.state.ChallengedHosts, std::stoi(w[3]));
+        } else if (what == "ended") {  // videos saved, rejected, failed
+            EXPECT_EQ(s_.state.VideosSaved, std::stoi(w[1]));
+            EXPECT_EQ(s_.state.VideosRejected, std::stoi(w[2]));
+            EXPECT_EQ(s_.state.VideosFailed, std::stoi(w[3]));
         } else if (what == "within") {
             EXPECT_LT(s_.clock.now - startedAt_, std::stod(w[1]));
         } else if (what == "most-expand-pages") {
