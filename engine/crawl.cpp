@@ -128,7 +128,8 @@ class CrawlLoop {
         if (state_.StopRequested && state_.NetworkLost) return CrawlEnd::NetworkLost;
         if (state_.StopRequested) return CrawlEnd::Stopped;
         if (allSiteLinksStarted_ && state_.SitePagesPending() == 0 &&
-            state_.ExpandPagesPending() == 0 && state_.VideoDownloadsActive() == 0 &&
+            state_.ExpandPagesPending() == 0 &&
+            state_.VideoDownloadsActive() == state_.VideosHeldByHosts &&
             (!state_.VideoLinks.HasWaiting() || !state_.SaveFailure.empty()) &&
             state_.SiteLinkNext == state_.SiteLinkCount())
             return CrawlEnd::Completed;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "engine/fetch.h"
@@ -70,6 +71,11 @@ class MessageBox {
   public:
     virtual ~MessageBox() = default;
     virtual void Show(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+    // A message about videos saved in a folder: front ends that can offer to open it.
+    virtual void ShowSaved(const std::string& text, const std::string& title,
+                           const std::filesystem::path& /*folder*/) {
+        Show(text, title, MessageIcon::Exclamation);
+    }
 };
 
 class Clock {

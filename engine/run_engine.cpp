@@ -21,6 +21,8 @@ void BeginRun(RunState& state) {
     // What the end of a run tells counts this run only.
     state.VideosSaved = state.VideosRejected = state.VideosFailed = 0;
     state.BytesSaved = 0;
+    state.VideosSavedIn.clear();
+    state.VideosHeldByHosts = 0;
     state.RobotsSkipped = state.PausedHosts = state.ChallengedHosts = 0;
 }
 
@@ -96,19 +98,33 @@ RunEnd CompletedEnd(const RunState& state) {
     return state.SearchAnswered ? RunEnd::NothingFound : RunEnd::Completed;
 }
 
-std::string CompletedMessage(const RunState& state, RunEnd end) {
+// heldVideos: videos whose hosts asked for a pause, kept for the next run.
+std::string CompletedMessage(const RunState& state, RunEnd end, int heldVideos) {
     if (end == RunEnd::Refused) return SearchRefusedMessage(state.SearchRefusal);
     if (end == RunEnd::NothingFound) return NoSiteFoundMessage(state.Search->Name());
     if (state.VideoLinkCount() == 0) return kNothingNewMessage;
-    return "Video search engine has downloaded all your favourite videos !";
+    std::string text = state.VideosSaved > 0
+                           ? std::string(kAllDownloadedMessage) + "\n" +
+                                 VideosSavedText(state.VideosSaved, state.VideosSavedIn.string())
+                           : NoVideoSavedText(state.VideosRejected, state.VideosFailed);
+    if (heldVideos > 0) text += "\n" + HeldVideosText(heldVideos);
+    return text;
 }
 
 RunEnd AnnounceEnd(EngineSession& session, CrawlEnd end) {
     if (end == CrawlEnd::Completed) {
-        const RunEnd completed = CompletedEnd(session.State);
+        RunState& state = session.State;
+        const RunEnd completed = CompletedEnd(state);
+        // A run does not wait for hosts that asked for a pause: their videos stay pending.
+        const int held = state.VideosHeldByHosts;
+        if (held > 0) session.Ports.Control.CancelResDownload();
         // Videos that could not be saved are not "all downloaded": the end says what failed.
-        if (session.State.SaveFailure.empty())
-            ShowMessage(session, CompletedMessage(session.State, completed));
+        if (!state.SaveFailure.empty()) return completed;
+        const std::string text = CompletedMessage(state, completed, held);
+        if (state.VideosSaved > 0)
+            session.Ports.Messages.ShowSaved(text, kProductTitle, state.VideosSavedIn);
+        else
+            ShowMessage(session, text);
         return completed;
     }
     session.Status("Canceling...");

@@ -74,6 +74,9 @@ struct RunState {
     // Pages the download control holds back for their hosts' sake (a Crawl-delay, a pause asked
     // by the server), as of its last check: waiting for them is no stall.
     int PagesHeldByHosts = 0;
+    // Videos in slots whose hosts asked for a pause, as of the same check: a run with nothing
+    // else to do does not wait for them but keeps them pending for the next run.
+    int VideosHeldByHosts = 0;
     int RobotsSkipped = 0;
     int PausedHosts = 0;
     int ChallengedHosts = 0;
@@ -139,6 +142,8 @@ struct RunState {
     std::int64_t BytesSaved = 0;
     int VideosRejected = 0;
     int VideosFailed = 0;
+    // The keyword folder the saved videos went to.
+    std::filesystem::path VideosSavedIn;
 
     // Why videos cannot be saved in this run (a full disk, a read-only or vanished folder), or
     // empty. While it is set no download starts, the videos stay pending, and the run ends failed.

@@ -29,6 +29,26 @@ inline std::string NoSiteFoundMessage(const std::string& engine) {
     return engine + " answered the search but named no site, and nothing else was pending.";
 }
 inline constexpr const char* kNothingNewMessage = "There was nothing new to download.";
+inline constexpr const char* kAllDownloadedMessage =
+    "Video search engine has downloaded all your favourite videos !";
+
+inline std::string VideosText(int videos) {
+    return std::to_string(videos) + (videos == 1 ? " video" : " videos");
+}
+// What the end of a completed run adds to its message: what it saved and where, what it could
+// not save, and what waits for the next run.
+inline std::string VideosSavedText(int videos, const std::string& folder) {
+    return "Saved " + VideosText(videos) + " in " + folder + ".";
+}
+inline std::string NoVideoSavedText(int rejected, int failed) {
+    if (rejected + failed == 0) return "No video was saved in this run.";
+    return "No video was saved in this run: " + std::to_string(rejected) +
+           " not of the wanted size or type, " + std::to_string(failed) + " failed.";
+}
+inline std::string HeldVideosText(int videos) {
+    return VideosText(videos) + " of busy hosts " + (videos == 1 ? "waits" : "wait") +
+           " for the next run.";
+}
 
 inline std::string SlotPercentText(double percent) {
     char text[32];

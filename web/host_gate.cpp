@@ -134,6 +134,16 @@ int HostGate::ParkedPages() const {
     return pages;
 }
 
+int HostGate::PausedVideos(double now) const {
+    int videos = 0;
+    for (const auto& [name, host] : hosts_)
+        if (now < host.pausedUntil)
+            videos += static_cast<int>(
+                std::count_if(host.parked.begin(), host.parked.end(),
+                              [](const Fetch& f) { return f.kind == FetchKind::Video; }));
+    return videos;
+}
+
 std::vector<std::string> HostGate::RobotsReading() const {
     std::vector<std::string> reading;
     for (const auto& [name, host] : hosts_)

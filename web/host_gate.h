@@ -54,6 +54,8 @@ class HostGate {
     bool IsParked(const Fetch& fetch) const;
     // Pages parked now, of all hosts.
     int ParkedPages() const;
+    // Videos parked on hosts whose pause lasts beyond `now`.
+    int PausedVideos(double now) const;
     // Robots.txt reads started and not yet answered.
     std::vector<std::string> RobotsReading() const;
 

@@ -69,6 +69,7 @@ void ocxParseWeb::CheckStalledSlots() {
     ReleaseDue();
     state_.PagesHeldByHosts = gate_.ParkedPages();
     const double now = clock_.MonotonicSeconds();
+    state_.VideosHeldByHosts = gate_.PausedVideos(now);
     for (int slot = 0; slot < kSlotCount; ++slot)
         if (!state_.Slots.IsFree(slot) &&
             gate_.IsParked({FetchKind::Video, state_.Slots.Address(slot)}))

@@ -205,6 +205,7 @@ void VideoSlotControl::Ended(const VideoEnd& end) {
         case VideoEnd::Outcome::Saved:
             ++state.VideosSaved;
             state.BytesSaved += end.Bytes;
+            state.VideosSavedIn = std::filesystem::path(end.Detail).parent_path();
             break;
         case VideoEnd::Outcome::Rejected:
             ++state.VideosRejected;

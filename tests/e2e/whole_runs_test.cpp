@@ -175,7 +175,8 @@ TEST_F(WholeRuns, AWholeSearchSavesTheVideosWorthKeepingAndRecordsTheWork) {
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text,
-              "Video search engine has downloaded all your favourite videos !");
+              "Video search engine has downloaded all your favourite videos !\nSaved 8 videos in " +
+                  (root.Path() / "videos" / "funny").string() + ".");
     EXPECT_EQ(testing::FilesIn(root.Path() / "videos" / "funny"), testing::DemoVideoFiles());
     // Three levels below each site page, and no deeper; a video too small is fetched once, one that
     // stalls three times.

@@ -237,7 +237,13 @@ class ScriptedRun {
         } else if (what == "messages") {
             Strings shown;
             for (const auto& message : s_.messages.shown) shown.push_back(message.text);
-            EXPECT_EQ(shown, text.empty() ? Strings{} : Strings{text});
+            // "\n" between lines; DOWNLOADS stands for the download folder.
+            std::string expected = text;
+            for (size_t at; (at = expected.find("\\n")) != std::string::npos;)
+                expected.replace(at, 2, "\n");
+            if (const size_t at = expected.find("DOWNLOADS"); at != std::string::npos)
+                expected.replace(at, 9, s_.state.DownloadFolderPath().string());
+            EXPECT_EQ(shown, expected.empty() ? Strings{} : Strings{expected});
         } else if (what == "started") {
             EXPECT_EQ(s_.web.AddressesWithTag(w[1][0]), Strings(rest.begin() + 1, rest.end()));
         } else if (what == "count") {
