@@ -45,7 +45,8 @@ class TrayWindow : public ::testing::Test {
         QPixmap icon(16, 16);
         icon.fill(Qt::darkGreen);
         window = std::make_unique<frmClipHarvester>(
-            TrayPorts{state, registry, clock, pump, service, table, network, messages, info},
+            TrayPorts{state, registry, clock, pump, service, table, network, messages, info,
+                      [this] { return trayThere; }},
             QIcon(icon), [this] { OnEndProcess(); });
         driver.callOnTimeout([this] {
             for (const auto& read : std::vector(service.running)) {
@@ -101,6 +102,7 @@ class TrayWindow : public ::testing::Test {
     int processEnds = 0;
     std::vector<std::string> videosAtEnd;
     bool shownAtEnd = true;  // the tray icon or the search window
+    bool trayThere = true;
 };
 
 TEST_F(TrayWindow, HideAndShowKeepTheGrabbingMenuRightAndExitWhileIdleEndsOnce) {

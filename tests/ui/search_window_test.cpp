@@ -29,11 +29,14 @@ namespace fs = std::filesystem;
 
 // Counts what the search window asks of the hidden main window; the test plays the engine.
 struct CountingHost : SearchWindowHost {
-    int engineTimerEnables = 0, grabbingMenuEnables = 0;
+    int engineTimerEnables = 0, grabbingMenuEnables = 0, exits = 0;
+    bool trayThere = true;
     void EnableEngineTimer() override { ++engineTimerEnables; }
     void EnableGrabbingMenu() override { ++grabbingMenuEnables; }
     void ShowHelpModal() override {}
     void ShowAboutModal() override {}
+    bool CanHide() const override { return trayThere; }
+    void ExitProgram() override { ++exits; }
 };
 
 class SearchWindow : public ::testing::Test {

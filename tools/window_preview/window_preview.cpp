@@ -53,6 +53,8 @@ class ScriptedEngineHost : public SearchWindowHost {
     void EnableGrabbingMenu() override { QApplication::quit(); }
     void ShowHelpModal() override { frmHelp(DesktopUrlOpener()).exec(); }
     void ShowAboutModal() override { frmAbout(DesktopUrlOpener()).exec(); }
+    bool CanHide() const override { return true; }
+    void ExitProgram() override { QApplication::quit(); }
 
     // The status bar as a run shows it after `step` ticks.
     static void ShowProgress(SearchView& view, int step) {
