@@ -81,6 +81,7 @@ class frmClipHarvester : public QWidget, public SearchWindowHost, public Network
     QMenu& PopupMenu() { return mnuPopup; }
     QSystemTrayIcon& TrayIcon() { return trayIcon_; }
     frmResource* SearchWindow() const { return searchView_.Window(); }
+    SearchView& Reports() { return searchView_; }
     const ThroughputMeter& Meter() const { return meter_; }
 
   private:

@@ -1,7 +1,9 @@
 #include "ui/search/status_panel.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QToolTip>
 #include <numeric>
 
 namespace ch {
@@ -25,9 +27,25 @@ bool StatusPanel::TextFits() const {
     return fontMetrics().horizontalAdvance(text()) <= TextWidth();
 }
 
+QString StatusPanel::ToolTipText() const {
+    if (!note_.isEmpty()) return note_;
+    return TextFits() ? QString() : text();
+}
+
 void StatusPanel::SetNote(const QString& note) {
     note_ = note;
-    update();
+}
+
+bool StatusPanel::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QLabel::event(event);
+    const QString tip = ToolTipText();
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, this);
+    }
+    return true;
 }
 
 void StatusPanel::SetFaded(bool faded) {
@@ -41,7 +59,6 @@ void StatusPanel::paintEvent(QPaintEvent* /*event*/) {
     drawFrame(&painter);
     const QRect area = contentsRect().adjusted(kPadding, 0, -kPadding, 0);
     const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
-    setToolTip(!note_.isEmpty() ? note_ : shown == text() ? QString() : text());
     style()->drawItemText(&painter, area, Qt::AlignVCenter | Qt::AlignLeft, palette(),
                           isEnabled() && !faded_, shown, foregroundRole());
 }

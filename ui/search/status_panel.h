@@ -19,12 +19,15 @@ class StatusPanel : public QLabel {
     // Whether its whole text fits that room.
     bool TextFits() const;
 
+    // What its tool tip shows: the note, or the whole text where it does not fit.
+    QString ToolTipText() const;
     void SetNote(const QString& note);
     void SetFaded(bool faded);
     bool Faded() const { return faded_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     QString note_;
