@@ -42,6 +42,7 @@ class HostGate {
     // the one the read is at is that host's to allow, as for Ask: Parked means the read is to be
     // cancelled and the fetch started again from its own address once released (the redirect is
     // followed again then). A host whose last fetch let through is this one lets it go on.
+    // Always Go when robots are not honoured.
     Verdict Redirected(const Fetch& fetch, const std::string& target, double now,
                        const std::function<bool(const Fetch&)>& running, std::string& robotsToRead);
     // Where the fetch's read is, as far as redirects to other hosts tell (its own address again
@@ -94,7 +95,8 @@ class HostGate {
 
     const bool* honourRobots_;
     std::map<std::string, Host> hosts_;
-    // Redirect targets on another host, by fetch kind and address, until the fetch asks again.
+    // Redirect targets on another host, by fetch kind and address, until the fetch asks again or
+    // is let through from a wait.
     std::map<std::pair<FetchKind, std::string>, std::string> redirects_;
 };
 
