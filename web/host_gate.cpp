@@ -116,6 +116,8 @@ double HostGate::Busy(const Fetch& fetch, double retryAfterSeconds, double now, 
     Host& host = hosts_[HostOf(Target(fetch))];
     newlyPaused = false;
     host.parked.push_front(fetch);
+    // Its read has ended: a Crawl-delay host must not wait for it to end before letting it go.
+    if (host.anyLetThrough && host.lastLetThrough == fetch) host.anyLetThrough = false;
     if (++host.busyAnswers >= kBusyAnswersToLeave) {
         host.left = true;
         return 0;
