@@ -41,7 +41,6 @@ namespace ch {
 namespace {
 
 constexpr int kRedrawIntervalMs = 100;
-constexpr int kPollIntervalMs = 10;     // tmrFormatFlux
 constexpr int kSampleIntervalMs = 500;  // tmrFlux
 constexpr const char* kNetworkFlagVariable = "CLIPHARVESTER_NETWORK_DOWN_FLAG";
 
@@ -132,12 +131,12 @@ class Harvest {
         LinuxInterfaceTable interfaces;
         ThroughputMeter meter(interfaces, view, state_, view);
 
-        QTimer redraw, poll, sample;
+        // The view shows the throughput for the whole run, so the meter samples from its start;
+        // the counters are read only for a sample.
+        QTimer redraw, sample;
         QObject::connect(&redraw, &QTimer::timeout, [&view] { view.Refresh(); });
-        QObject::connect(&poll, &QTimer::timeout, [&meter] { meter.PollInterfaces(); });
-        QObject::connect(&sample, &QTimer::timeout, [&meter] { meter.SampleThroughput(); });
+        QObject::connect(&sample, &QTimer::timeout, [&meter] { meter.Tick(); });
         redraw.start(kRedrawIntervalMs);
-        poll.start(kPollIntervalMs);
         sample.start(kSampleIntervalMs);
 
         // A closed terminal (SIGHUP) stops the run as Ctrl-C does, so the work is saved.

@@ -29,18 +29,22 @@ void frmClipHarvester::Form_Load() {
     tmrVideoList.setInterval(kVideoListIntervalMs);
     tmrAlarm.setInterval(kAlarmIntervalMs);
     tmrFlux.setInterval(kFluxIntervalMs);
-    tmrFormatFlux.setInterval(kFormatFluxIntervalMs);
-    // The poll may wake the machine a hundred times a second but needs no millisecond accuracy.
-    tmrFormatFlux.setTimerType(Qt::CoarseTimer);
     connect(&tmrVideoList, &QTimer::timeout, this, &frmClipHarvester::tmrVideoList_Timer);
     connect(&tmrAlarm, &QTimer::timeout, this, &frmClipHarvester::tmrAlarm_Timer);
     connect(&tmrFlux, &QTimer::timeout, this, &frmClipHarvester::tmrFlux_Timer);
-    connect(&tmrFormatFlux, &QTimer::timeout, this, &frmClipHarvester::tmrFormatFlux_Timer);
 
     BuildPopupMenu();
     AddTrayIcon();
-    tmrFlux.start();
-    tmrFormatFlux.start();
+    FollowSearchWindow();
+}
+
+void frmClipHarvester::FollowSearchWindow() {
+    if (!ports_.State.SearchWindowShown) {
+        tmrFlux.stop();
+    } else if (!tmrFlux.isActive()) {
+        meter_.Resume();
+        tmrFlux.start();
+    }
 }
 
 void frmClipHarvester::BuildPopupMenu() {
@@ -76,6 +80,7 @@ void frmClipHarvester::EnableEngineTimer() {
 
 void frmClipHarvester::EnableGrabbingMenu() {
     mnuGrabbing->setEnabled(true);
+    FollowSearchWindow();
 }
 
 void frmClipHarvester::ShowHelpModal() {
@@ -105,11 +110,7 @@ void frmClipHarvester::tmrAlarm_Timer() {
 }
 
 void frmClipHarvester::tmrFlux_Timer() {
-    meter_.SampleThroughput();
-}
-
-void frmClipHarvester::tmrFormatFlux_Timer() {
-    meter_.PollInterfaces();
+    meter_.Tick();
 }
 
 void frmClipHarvester::mnuGrabbing_Click() {
@@ -119,6 +120,7 @@ void frmClipHarvester::mnuGrabbing_Click() {
     auto* window = new frmResource(ports_.State, ports_.Settings, ports_.Time, *this);
     searchView_.Attach(window);
     window->show();
+    FollowSearchWindow();
 }
 
 void frmClipHarvester::mnuHelp_Click() {
@@ -143,6 +145,7 @@ void frmClipHarvester::ExitProgram() {
         delete searchView_.Window();
         ports_.State.SearchWindowShown = false;
     }
+    FollowSearchWindow();
     endProcess_();
 }
 

@@ -37,13 +37,13 @@ struct TrayPorts {
 
 // The hidden main window: never shown, it owns the timers that run the engine, watch the
 // network and feed the throughput meter, the download control, and the tray icon with its
-// popup menu. It lives from start-up to exit.
+// popup menu. It lives from start-up to exit. Each timer runs only while it has work: idle in the
+// tray with the search window hidden, none does, and the program sleeps.
 class frmClipHarvester : public QWidget, public SearchWindowHost, public NetworkWatch {
   public:
     static constexpr int kVideoListIntervalMs = 100;
     static constexpr int kAlarmIntervalMs = 1000;
     static constexpr int kFluxIntervalMs = 500;
-    static constexpr int kFormatFluxIntervalMs = 10;
 
     // endProcess ends the process at once; the exit sequence calls it last.
     frmClipHarvester(const TrayPorts& ports, const QIcon& icon, std::function<void()> endProcess);
@@ -67,7 +67,6 @@ class frmClipHarvester : public QWidget, public SearchWindowHost, public Network
     const QTimer& VideoListTimer() const { return tmrVideoList; }
     const QTimer& AlarmTimer() const { return tmrAlarm; }
     const QTimer& FluxTimer() const { return tmrFlux; }
-    const QTimer& FormatFluxTimer() const { return tmrFormatFlux; }
     QMenu& PopupMenu() { return mnuPopup; }
     QSystemTrayIcon& TrayIcon() { return trayIcon_; }
     frmResource* SearchWindow() const { return searchView_.Window(); }
@@ -78,11 +77,12 @@ class frmClipHarvester : public QWidget, public SearchWindowHost, public Network
     void AddTrayIcon();
     void RemoveTrayIcon();
     void BuildPopupMenu();
+    // tmrFlux runs while the search window is shown, the only place its figure appears.
+    void FollowSearchWindow();
 
     void tmrVideoList_Timer();
     void tmrAlarm_Timer();
     void tmrFlux_Timer();
-    void tmrFormatFlux_Timer();
     void mnuGrabbing_Click();
     void mnuHelp_Click();
     void mnuAbout_Click();
@@ -98,7 +98,6 @@ class frmClipHarvester : public QWidget, public SearchWindowHost, public Network
     QTimer tmrVideoList;
     QTimer tmrAlarm;
     QTimer tmrFlux;
-    QTimer tmrFormatFlux;
     QMenu mnuPopup;
     QAction* mnuGrabbing = nullptr;
     QAction* mnuHelp = nullptr;
