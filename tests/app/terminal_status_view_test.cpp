@@ -90,14 +90,6 @@ TEST(RunReport, SizesAndTimesRoundAtTheUnitBoundaries) {
                                         {3599.4, "59 min 59 s"},
                                         {3599.5, "1 h 00 min"}})
         EXPECT_EQ(DurationText(seconds), text);
-    RunState state;
-    state.VideosSaved = 1;
-    state.BytesSaved = 5'000'000;
-    state.VideosSavedIn = "/v/funny";
-    state.VideosFailed = 2;
-    EXPECT_EQ(RunSummaryText("Done", state, 2.0),
-              "Done: saved 1 video (5.0 MB) in 2.0 s, 2.5 MB/s average, in /v/funny; 0 rejected, "
-              "2 failed");
 }
 
 TEST(TerminalStatusView, TerminalOutputRedrawsInPlaceOnlyWhenChanged) {
