@@ -107,7 +107,7 @@ status http://site001.test/cats/gone.avi 404
          {std::string("Search: Google answered with 1 new site\n"),
           "saved    300.0 kB  " + (downloads / "funny" / "http^site001.test^cats^a.avi").string() +
               "  (http://site001.test/cats/a.avi)\n",
-          std::string("rejected http://site001.test/cats/small.avi : 1000 bytes"),
+          std::string("rejected http://site001.test/cats/small.avi : announced as 1000 bytes"),
           std::string("failed   http://site001.test/cats/gone.avi : HTTP status 404"),
           ", in " + (downloads / "funny").string() + "; 1 rejected, 1 failed\n"})
         EXPECT_NE(output.find(line), std::string::npos) << line << "\nin:\n" << output;
