@@ -22,6 +22,7 @@ void BeginRun(RunState& state) {
     state.VideosSaved = state.VideosRejected = state.VideosFailed = 0;
     state.BytesSaved = 0;
     state.VideosSavedIn.clear();
+    state.SearchSitesFound = 0;
     state.VideosHeldByHosts = 0;
     state.RobotsSkipped = state.PausedHosts = state.ChallengedHosts = 0;
 }
@@ -190,7 +191,7 @@ RunOutcome RunEngine(RunState& state, EnginePorts& ports) {
         // The query counts as asked only together with what it found: a search that was
         // interrupted, refused, or whose results page never arrived is asked again.
         if (queriesLeft && !state.StopRequested) KeepQueries(session, *queriesLeft);
-        session.Status("All predefined parameters have been processed ");
+        session.Status(kSearchDoneStatus);
         LoadPendingWork(session);
         StartCrawl(session);
         const RunEnd end = AnnounceEnd(session, RunCrawl(session));

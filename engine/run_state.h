@@ -97,6 +97,8 @@ struct RunState {
     // was told of ("... refused the search: ..."), and the next results page the last one named.
     bool SearchAnswered = false;
     std::string SearchRefusal;
+    // Sites the search of this run added to the keyword's history.
+    int SearchSitesFound = 0;
     std::string NextResultsPage;
 
     // Results paging.

@@ -48,6 +48,7 @@ void RunSearchStep(EngineSession& session) {
     }
 
     PageThroughResults(session);
+    state.SearchSitesFound = state.SiteLinkCount() - loadedCount;
     session.Yield();
 
     // The pending list is written first: should the second write fail, a link may be visited

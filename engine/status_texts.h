@@ -28,6 +28,8 @@ inline std::string SearchRefusedMessage(const std::string& refusal) {
 inline std::string NoSiteFoundMessage(const std::string& engine) {
     return engine + " answered the search but named no site, and nothing else was pending.";
 }
+// The status line once the search step is over and the crawl begins.
+inline constexpr const char* kSearchDoneStatus = "All predefined parameters have been processed ";
 inline constexpr const char* kNothingNewMessage = "There was nothing new to download.";
 inline constexpr const char* kAllDownloadedMessage =
     "Video search engine has downloaded all your favourite videos !";

@@ -32,4 +32,14 @@ void ThroughputMeter::SampleThroughput() {
     report_.Throughput(CurrentKbps);
 }
 
+void ThroughputMeter::Tick() {
+    PollInterfaces();
+    SampleThroughput();
+}
+
+void ThroughputMeter::Resume() {
+    PollInterfaces();
+    LastBytesReceived = IpHelper.BytesReceived();
+}
+
 }  // namespace ch

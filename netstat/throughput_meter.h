@@ -10,8 +10,10 @@
 
 namespace ch {
 
-// The received-throughput figure of the search window's status bar: PollInterfaces keeps the
-// counters fresh (every 10 ms), SampleThroughput turns two readings into Kbps (every 500 ms).
+// The received-throughput figure of the search window's status bar: PollInterfaces reads the
+// counters, SampleThroughput turns two readings into Kbps. The owner calls Tick every 500 ms, and
+// only while the figure can be seen: Resume when it becomes visible again, so that the first
+// figure after a pause covers the last 500 ms and not the whole pause.
 class ThroughputMeter {
   public:
     ThroughputMeter(InterfaceTable& table, MessageBox& messages, const RunState& state,
@@ -20,6 +22,11 @@ class ThroughputMeter {
 
     void PollInterfaces();
     void SampleThroughput();
+    // One sample from counters read just before it.
+    void Tick();
+    // A fresh reading as the previous sample, without a figure; a failed read leaves none, so
+    // the next sample counts as a first one.
+    void Resume();
 
     CIpHelper IpHelper;
     std::shared_ptr<CInterface> FirstInterface;

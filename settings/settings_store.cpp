@@ -144,8 +144,15 @@ SettingsStatus StartSettings(RunState& state, Registry& registry) {
 }
 
 bool SaveOptionSettings(const RunState& state, Registry& registry) {
+    return SaveOptionSettings(state, registry, false);
+}
+
+bool SaveOptionSettings(const RunState& state, Registry& registry, bool withDownloadFolder) {
     registry.BeginChanges();
     bool written = true;
+    if (withDownloadFolder)
+        written &=
+            WriteSetting(registry, kSettingsKeyPath, kDownloadFolderValue, state.DownloadFolder);
     if (!state.SearchEngineChoice.empty())
         written &=
             WriteSetting(registry, kSettingsKeyPath, kSearchEngineValue, state.SearchEngineChoice);

@@ -54,6 +54,8 @@ SettingsStatus StartSettings(RunState& state, Registry& registry);
 // VideoSuffixes, MinVideoBytes, MaxVideoBytes and HonourRobots; false when the settings could not
 // be written.
 bool SaveOptionSettings(const RunState& state, Registry& registry);
+// The same, with DownloadFolder in the same commit when withDownloadFolder: all or none.
+bool SaveOptionSettings(const RunState& state, Registry& registry, bool withDownloadFolder);
 // Stores DownloadFolder and nothing else; false when the settings could not be written.
 bool SaveResourceSetting(const RunState& state, Registry& registry);
 

@@ -9,7 +9,9 @@
 # (on a display), the tray program runs from a copy in the demo's program folder: open the search
 # window from its tray menu and press Search; the demo ends when the program exits.
 # CLIPHARVESTER_DEMO_FOLDER chooses the program folder (default: a new temporary folder); the
-# videos land in its "videos" folder.
+# videos land in its "videos" folder. The simulated web answers a little late and sends bodies at
+# 48 KB/s on each connection, so the whole run takes about half a minute and can be watched;
+# CLIPHARVESTER_DEMO_FAST=yes serves everything at once.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 tray=""
@@ -54,7 +56,9 @@ folder="${CLIPHARVESTER_DEMO_FOLDER:-}"
 mkdir -p "$folder"
 [ -e "$folder/denied.txt" ] || : >"$folder/denied.txt"
 
-coproc SIMWEB { exec "$simweb" --port 0 --scenario demo; }
+pace=(--delay-ms 150 --rate-kbps 48)
+[ "${CLIPHARVESTER_DEMO_FAST:-}" != yes ] || pace=()
+coproc SIMWEB { exec "$simweb" --port 0 --scenario demo "${pace[@]}"; }
 simweb_pid=$SIMWEB_PID
 trap 'kill "$simweb_pid" 2>/dev/null || true; wait "$simweb_pid" 2>/dev/null || true' EXIT
 if ! read -r -t 30 first_line <&"${SIMWEB[0]}" || ! [[ $first_line =~ ([0-9]+)[^0-9]*$ ]]; then
@@ -75,9 +79,15 @@ if [ -n "$tray" ]; then
     # The tray program keeps its settings and lists beside itself: it runs from a copy there.
     cp "$tray_program" "$folder/clipharvester"
     echo "Right-click the ClipHarvester icon in the notification area, choose Video Grabbing and"
-    echo "press Search; choose Exit from the same menu to end the demo."
+    echo "press Search (without a notification area the search window opens by itself). Watch the"
+    echo "status bar: the status line, links taken, videos queued, five download slots and the"
+    echo "throughput. Choose Exit from the tray menu (or the window's File menu) to end the demo."
     "$folder/clipharvester" || status=$?
 else
+    echo "Harvesting \"$keyword\" for about half a minute: on a terminal the status block below shows"
+    echo "the status line, the five download slots and the throughput; each video's end is a line."
+    echo "The videos land in $folder/videos/$keyword"
+    echo
     "$cli" --program-folder "$folder" "$keyword" || status=$?
 fi
 

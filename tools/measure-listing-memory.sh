@@ -35,7 +35,8 @@ server=$!
 for _ in $(seq 100); do [ -s "$work/simweb.log" ] && break; sleep 0.1; done
 port="$(head -n 1 "$work/simweb.log")"
 source tools/measure-cli-run.sh
-ch_measured_cli_run "$work" "$port" "$build" "$limit" "$@"
+# --verbose: the status lines tell pages from videos.
+ch_measured_cli_run "$work" "$port" "$build" "$limit" --verbose "$@"
 
 requests="$(grep -c '^GET ' "$work/simweb.log" || true)"
 mkv="$(grep -c '^GET [^ ]*\.mkv ' "$work/simweb.log" || true)"

@@ -37,6 +37,7 @@ std::string HostGate::PathOf(const std::string& address) {
 HostGate::Verdict HostGate::Ask(const Fetch& fetch, double now,
                                 const std::function<bool(const Fetch&)>& running,
                                 std::string& robotsToRead) {
+    redirects_.erase({fetch.kind, fetch.address});
     const std::string name = HostOf(fetch.address);
     if (name.empty()) return Verdict::Go;
     Host& host = hosts_[name];
@@ -48,9 +49,39 @@ HostGate::Verdict HostGate::Ask(const Fetch& fetch, double now,
         host.parked.push_back(fetch);
         return Verdict::Parked;
     }
-    const Verdict verdict = Judge(host, fetch);
+    const Verdict verdict = Judge(host, fetch.address);
     if (verdict == Verdict::Go) LetThrough(host, fetch, now);
     return verdict;
+}
+
+HostGate::Verdict HostGate::Redirected(const Fetch& fetch, const std::string& target, double now,
+                                       const std::function<bool(const Fetch&)>& running,
+                                       std::string& robotsToRead) {
+    const std::string name = HostOf(target);
+    if (!*honourRobots_ || name.empty() || name == HostOf(Target(fetch))) return Verdict::Go;
+    redirects_[{fetch.kind, fetch.address}] = target;
+    Host& host = hosts_[name];
+    // A fetch this host has just let through (it waited here and started again) must not wait
+    // for the spacing it was let through with, nor for its own end.
+    if (!host.anyLetThrough || !(host.lastLetThrough == fetch)) {
+        if (host.robots == Robots::Unknown) {
+            host.robots = Robots::Reading;
+            robotsToRead = name + "/robots.txt";
+        }
+        if (!host.parked.empty() || !Ready(host, now, running)) {
+            host.parked.push_back(fetch);
+            return Verdict::Parked;
+        }
+    }
+    // The spacing runs from this request.
+    const Verdict verdict = Judge(host, target);
+    if (verdict == Verdict::Go) LetThrough(host, fetch, now);
+    return verdict;
+}
+
+const std::string& HostGate::Target(const Fetch& fetch) const {
+    const auto redirect = redirects_.find({fetch.kind, fetch.address});
+    return redirect == redirects_.end() ? fetch.address : redirect->second;
 }
 
 void HostGate::RobotsRead(const std::string& robotsAddress, RobotsRules rules) {
@@ -68,10 +99,12 @@ std::vector<Fetch> HostGate::Release(double now, const std::function<bool(const 
         while (!host.parked.empty() && Ready(host, now, running)) {
             Fetch fetch = std::move(host.parked.front());
             host.parked.pop_front();
-            const Verdict verdict = Judge(host, fetch);
+            const Verdict verdict = Judge(host, Target(fetch));
             released.push_back(std::move(fetch));
             verdicts.push_back(verdict);
             if (verdict != Verdict::Go) continue;
+            // It starts again from its own address; a redirect asks again.
+            redirects_.erase({released.back().kind, released.back().address});
             LetThrough(host, released.back(), now);
             if (host.crawlDelay > 0) break;  // one at a time
         }
@@ -80,9 +113,11 @@ std::vector<Fetch> HostGate::Release(double now, const std::function<bool(const 
 }
 
 double HostGate::Busy(const Fetch& fetch, double retryAfterSeconds, double now, bool& newlyPaused) {
-    Host& host = hosts_[HostOf(fetch.address)];
+    Host& host = hosts_[HostOf(Target(fetch))];
     newlyPaused = false;
     host.parked.push_front(fetch);
+    // Its read has ended: a Crawl-delay host must not wait for it to end before letting it go.
+    if (host.anyLetThrough && host.lastLetThrough == fetch) host.anyLetThrough = false;
     if (++host.busyAnswers >= kBusyAnswersToLeave) {
         host.left = true;
         return 0;
@@ -120,7 +155,7 @@ std::vector<Fetch> HostGate::DropParked(bool videos) {
 }
 
 bool HostGate::IsParked(const Fetch& fetch) const {
-    const auto host = hosts_.find(HostOf(fetch.address));
+    const auto host = hosts_.find(HostOf(Target(fetch)));
     return host != hosts_.end() && std::find(host->second.parked.begin(), host->second.parked.end(),
                                              fetch) != host->second.parked.end();
 }
@@ -151,10 +186,10 @@ std::vector<std::string> HostGate::RobotsReading() const {
     return reading;
 }
 
-HostGate::Verdict HostGate::Judge(const Host& host, const Fetch& fetch) const {
+HostGate::Verdict HostGate::Judge(const Host& host, const std::string& address) const {
     if (host.challenged) return Verdict::Challenged;
     if (host.left) return Verdict::Left;
-    if (*honourRobots_ && !host.rules.Allowed(PathOf(fetch.address))) return Verdict::Disallowed;
+    if (*honourRobots_ && !host.rules.Allowed(PathOf(address))) return Verdict::Disallowed;
     return Verdict::Go;
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/fetch.h"
@@ -14,7 +15,8 @@ namespace ch {
 // Which requests may go to a host now: its robots.txt (read once per run before anything else is
 // asked from it), its Crawl-delay (one request at a time, spaced), a pause asked for by a 429 or
 // 503, and a challenge page. A fetch that cannot go yet is parked here until its host is ready.
-// Hosts are known by scheme, host and port.
+// A read redirected to another host asks that host as well. Hosts are known by scheme, host and
+// port.
 class HostGate {
   public:
     enum class Verdict { Go, Parked, Disallowed, Challenged, Left };
@@ -36,6 +38,16 @@ class HostGate {
     // is parked and robotsToRead names the robots.txt address to read (once per host).
     Verdict Ask(const Fetch& fetch, double now, const std::function<bool(const Fetch&)>& running,
                 std::string& robotsToRead);
+    // The read of a fetch let through was redirected to target. A redirect to another host than
+    // the one the read is at is that host's to allow, as for Ask: Parked means the read is to be
+    // cancelled and the fetch started again from its own address once released (the redirect is
+    // followed again then). A host whose last fetch let through is this one lets it go on.
+    // Always Go when robots are not honoured.
+    Verdict Redirected(const Fetch& fetch, const std::string& target, double now,
+                       const std::function<bool(const Fetch&)>& running, std::string& robotsToRead);
+    // Where the fetch's read is, as far as redirects to other hosts tell (its own address again
+    // once let through from a wait): its host is the one that judges, pauses or challenges it.
+    const std::string& Target(const Fetch& fetch) const;
     // What robots.txt said for the host of robotsAddress.
     void RobotsRead(const std::string& robotsAddress, RobotsRules rules);
     // Parked fetches whose host is ready at `now`, in the order parked; `running` tells whether
@@ -43,9 +55,9 @@ class HostGate {
     // Each is judged again: verdicts holds Go, Disallowed, Challenged or Left for each.
     std::vector<Fetch> Release(double now, const std::function<bool(const Fetch&)>& running,
                                std::vector<Verdict>& verdicts);
-    // The host answered 429 or 503: it is paused (the fetch is parked again, at the head of its
-    // host's queue); retryAfterSeconds < 0 when the answer named no time. Returns the pause in
-    // seconds, or 0 when the host is left for this run.
+    // The fetch's host (see Target) answered 429 or 503: it is paused (the fetch is parked again,
+    // at the head of its host's queue); retryAfterSeconds < 0 when the answer named no time.
+    // Returns the pause in seconds, or 0 when the host is left for this run.
     double Busy(const Fetch& fetch, double retryAfterSeconds, double now, bool& newlyPaused);
     // The host answered with a challenge page; true the first time.
     bool Challenge(const std::string& address);
@@ -76,14 +88,18 @@ class HostGate {
         std::deque<Fetch> parked;
     };
 
-    // The verdict for a fetch whose host has nothing parked before it and is ready.
-    Verdict Judge(const Host& host, const Fetch& fetch) const;
+    // The verdict for a fetch going to address whose host has nothing parked before it and is
+    // ready.
+    Verdict Judge(const Host& host, const std::string& address) const;
     bool Ready(const Host& host, double now,
                const std::function<bool(const Fetch&)>& running) const;
     void LetThrough(Host& host, const Fetch& fetch, double now);
 
     const bool* honourRobots_;
     std::map<std::string, Host> hosts_;
+    // Redirect targets on another host, by fetch kind and address, until the fetch asks again or
+    // is let through from a wait.
+    std::map<std::pair<FetchKind, std::string>, std::string> redirects_;
 };
 
 }  // namespace ch

@@ -140,9 +140,10 @@ void ocxParseWeb::Go(const Fetch& fetch, HostGate::Verdict verdict) {
         return;
     }
     if (verdict == HostGate::Verdict::Disallowed) {
+        const std::string& target = gate_.Target(fetch);
         ++state_.RobotsSkipped;
-        web_.Report.Status("robots.txt of " + ShownHost(fetch.address) + " disallows " +
-                           HostGate::PathOf(fetch.address));
+        web_.Report.Status("robots.txt of " + ShownHost(target) + " disallows " +
+                           HostGate::PathOf(target));
     }
     // Not a failure: the fetch ends without a page, the video is not tried again in this run.
     // A left host's videos and site pages wait in the pending lists for the next run.
@@ -155,6 +156,24 @@ void ocxParseWeb::Go(const Fetch& fetch, HostGate::Verdict verdict) {
             sites.push_back(fetch.address);
     }
     pages_.Fail(fetch);
+}
+
+// Not ready: the read stops and the fetch, still counted or holding its slot, waits for the
+// target's host, then starts again from its own address. Otherwise it ends as Go says.
+void ocxParseWeb::Redirected(const Fetch& fetch, const std::string& target) {
+    if (!Gated(fetch) || !Running(fetch)) return;
+    std::string robots;
+    const double now = clock_.MonotonicSeconds();
+    const HostGate::Verdict verdict = gate_.Redirected(
+        fetch, target, now, [this](const Fetch& f) { return Running(f); }, robots);
+    if (verdict != HostGate::Verdict::Go) {
+        service_.CancelRead(DownloadName(fetch));
+        if (verdict != HostGate::Verdict::Parked)
+            Go(fetch, verdict);
+        else if (fetch.kind == FetchKind::Video)
+            videos_.Hold(fetch.address, now);
+    }
+    if (!robots.empty()) ReadRobots(robots);
 }
 
 void ocxParseWeb::ReadRobots(const std::string& address) {
@@ -181,7 +200,7 @@ bool ocxParseWeb::Busy(const Fetch& fetch, const std::string& why) {
     bool newlyPaused = false;
     const double pause = gate_.Busy(fetch, retryAfter, now, newlyPaused);
     if (newlyPaused) ++state_.PausedHosts;
-    const std::string host = ShownHost(fetch.address);
+    const std::string host = ShownHost(gate_.Target(fetch));
     if (fetch.kind == FetchKind::Video) videos_.Hold(fetch.address, now);
     if (pause > 0)
         web_.Report.Status(host + " is busy: paused for " + std::to_string(std::lround(pause)) +
@@ -194,9 +213,9 @@ bool ocxParseWeb::Busy(const Fetch& fetch, const std::string& why) {
 
 bool ocxParseWeb::Challenged(const Fetch& fetch, const std::string& body) {
     if (fetch.kind == FetchKind::Video || !IsChallengePage(body)) return false;
-    if (gate_.Challenge(fetch.address)) {
+    if (gate_.Challenge(gate_.Target(fetch))) {
         ++state_.ChallengedHosts;
-        web_.Report.Status("Skipping " + ShownHost(fetch.address) +
+        web_.Report.Status("Skipping " + ShownHost(gate_.Target(fetch)) +
                            ": it answers with a challenge page");
     }
     pages_.Fail(fetch);
@@ -238,10 +257,13 @@ void ocxParseWeb::ReadProgress(const std::string& name, int status, const std::s
         case ReadStatus::Redirecting:
             // Where a results page leads tells whether the search was refused; it is no page of
             // any site to crawl.
-            if (fetch->kind == FetchKind::ResultsPage)
+            if (fetch->kind == FetchKind::ResultsPage) {
                 pages_.Redirected(*fetch, statusText);
-            else
-                AddExpandLink(web_, statusText);
+                break;
+            }
+            // Before adding the link yields: the read must not reach another host meanwhile.
+            Redirected(*fetch, statusText);
+            AddExpandLink(web_, statusText);
             break;
         case ReadStatus::DownloadingData:
             // Only videos have a size window; pages of any size are left alone.

@@ -47,6 +47,8 @@ class ocxParseWeb final : public DownloadControl, public ReadListener {
     bool Running(const Fetch& fetch) const;
     void Gate(const Fetch& fetch);
     void Go(const Fetch& fetch, HostGate::Verdict verdict);
+    // A gated read redirected to target: it goes on only as the target's host allows.
+    void Redirected(const Fetch& fetch, const std::string& target);
     void ReadRobots(const std::string& address);
     void RobotsAnswered(const std::string& address, RobotsRules rules);
     // A 429 or 503 to a gated fetch: true when it was one (the fetch waits for its host).

@@ -96,17 +96,23 @@ std::string ReadName(const std::string& address) {
 
 // Why a finished body is no wanted video, or empty when it is one.
 std::string RejectionOf(const fs::path& file, std::uintmax_t size, const RunState& state) {
-    if (size <= static_cast<std::uintmax_t>(state.MinVideoBytes))
-        return std::to_string(size) + " bytes, not more than the smallest size kept (" +
-               std::to_string(state.MinVideoBytes) + ")";
-    if (state.MaxVideoBytes > 0 && size > static_cast<std::uintmax_t>(state.MaxVideoBytes))
-        return std::to_string(size) + " bytes, more than the largest size kept (" +
-               std::to_string(state.MaxVideoBytes) + ")";
+    if (std::string why = SizeRejection(static_cast<std::int64_t>(size), state); !why.empty())
+        return why;
     if (StartsAsHtml(file)) return "an HTML page, not a video";
     return {};
 }
 
 }  // namespace
+
+std::string SizeRejection(std::int64_t size, const RunState& state) {
+    if (size <= state.MinVideoBytes)
+        return std::to_string(size) + " bytes, not more than the smallest size kept (" +
+               std::to_string(state.MinVideoBytes) + ")";
+    if (state.MaxVideoBytes > 0 && size > state.MaxVideoBytes)
+        return std::to_string(size) + " bytes, more than the largest size kept (" +
+               std::to_string(state.MaxVideoBytes) + ")";
+    return {};
+}
 
 VideoBodies::~VideoBodies() {
     while (!bodies_.empty()) Suspend(bodies_.front().address);

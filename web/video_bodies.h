@@ -11,6 +11,9 @@
 
 namespace ch {
 
+// Why a video of `size` bytes falls outside the size window of the settings, or empty.
+std::string SizeRejection(std::int64_t size, const RunState& state);
+
 // The files that video reads stream into, in the keyword folder. A video's body is
 // ".resume-<hash of its address>.part", with ".resume-<hash>.txt" beside it holding the address
 // and the server's validator once the headers have named one. A read cut off (stopped, failed,

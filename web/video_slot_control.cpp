@@ -55,8 +55,9 @@ void VideoSlotControl::Progress(const std::string& address, std::int64_t bytesRe
                                 std::int64_t bytesTotal) {
     DownloadSlots& slots = web_.State.Slots;
     if (Outside(bytesRead, bytesTotal))
-        return Reject(address, std::to_string(std::max(bytesRead, bytesTotal)) +
-                                   " bytes, outside the sizes kept");
+        return Reject(address, bytesTotal > 0
+                                   ? "announced as " + SizeRejection(bytesTotal, web_.State)
+                                   : "over " + SizeRejection(bytesRead, web_.State));
     // Every progress inside the window is also the clock that times out the other slots.
     const double now = clock_.MonotonicSeconds();
     for (int slot = 0; slot < kSlotCount; ++slot) {

@@ -15,6 +15,7 @@ const std::string kEngineOption = "--search-engine";
 const std::string kVideoTypesOption = "--video-types";
 const std::string kMinSizeOption = "--min-size";
 const std::string kMaxSizeOption = "--max-size";
+const std::string kDownloadFolderOption = "--download-folder";
 
 CliOptions Refuse(std::string why) {
     CliOptions options;
@@ -57,6 +58,17 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
             return options;
         } else if (argument == "--no-robots") {
             options.NoRobots = true;
+        } else if (argument == "--quiet" || argument == "-q" || argument == "--verbose" ||
+                   argument == "-v") {
+            const OutputLevel level = argument == "--quiet" || argument == "-q"
+                                          ? OutputLevel::Quiet
+                                          : OutputLevel::Verbose;
+            if (options.Output != OutputLevel::Normal && options.Output != level)
+                return Refuse("give --quiet or --verbose, not both");
+            options.Output = level;
+        } else if (const auto downloads = ValueOf(kDownloadFolderOption, arguments, i)) {
+            options.DownloadFolder = *downloads;
+            if (downloads->empty()) return Refuse(kDownloadFolderOption + " needs a folder");
         } else if (const auto folder = ValueOf(kFolderOption, arguments, i)) {
             options.ProgramFolder = *folder;
             if (folder->empty()) return Refuse(kFolderOption + " needs a folder");
@@ -121,14 +133,25 @@ std::string CliUsageText() {
            "                        or G for thousands, millions or billions, as in 500K\n"
            "                        (no fractions). The video settings are kept in\n"
            "                        registry.ini, like the search engine.\n"
+           "  --download-folder DIR  save the videos in DIR from now on, each keyword in a\n"
+           "                        folder of its own (kept in registry.ini; a relative DIR\n"
+           "                        is taken from the current folder)\n"
            "  --no-robots           do not honour robots.txt in this run (not kept)\n"
+           "  -q, --quiet           write only the closing summary (and errors)\n"
+           "  -v, --verbose         write every status line and every download's start and\n"
+           "                        end as well\n"
            "  -h, --help            show this help and exit\n"
            "  --version             show the version and exit\n"
            "\n"
            "Ctrl-C stops the run like the Stop button and saves the work; a second Ctrl-C\n"
            "saves the lists and ends at once.\n"
            "\n"
-           "Exit status: 0 all videos downloaded, 1 failure, 2 bad usage, 3 network lost,\n"
+           "Output: one line per video (saved with its size and file, rejected or failed with\n"
+           "the reason), one for what the search got, and a closing summary (\"Done: saved N\n"
+           "videos ...\") with the size, time, average rate and the keyword's folder. The\n"
+           "summary goes to standard output, the reason of any exit but 0 to standard error.\n"
+           "\n"
+           "Exit status: 0 the run completed, 1 failure, 2 bad usage, 3 network lost,\n"
            "4 stopped, 5 the search engine refused the search and nothing else was pending,\n"
            "6 the search named no site and nothing else was pending.\n";
 }

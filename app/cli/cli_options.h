@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/run_state.h"
+#include "ui/terminal/terminal_status_view.h"
 
 namespace ch {
 
@@ -19,8 +20,10 @@ struct CliOptions {
     std::optional<VideoTypes> VideoSuffixes;
     std::optional<std::int64_t> MinVideoBytes;
     std::optional<std::int64_t> MaxVideoBytes;
-    bool NoRobots = false;  // robots.txt is not honoured in this run (not kept)
-    std::string Error;      // why the command line was refused
+    bool NoRobots = false;       // robots.txt is not honoured in this run (not kept)
+    std::string DownloadFolder;  // empty: the one chosen before (kept in the settings)
+    OutputLevel Output = OutputLevel::Normal;
+    std::string Error;  // why the command line was refused
 };
 
 // Reads the arguments after the program name.

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 
 #include "app/cli/cli_network_watch.h"
 #include "app/cli/flag_file_network_status.h"
@@ -31,6 +32,7 @@
 #include "settings/settings_store.h"
 #include "settings/video_settings.h"
 #include "shell/startup/start_up.h"
+#include "ui/terminal/run_report.h"
 #include "ui/terminal/terminal_status_view.h"
 #include "web/ocx_parse_web.h"
 #include "web/search_engines/search_engines.h"
@@ -41,7 +43,6 @@ namespace ch {
 namespace {
 
 constexpr int kRedrawIntervalMs = 100;
-constexpr int kPollIntervalMs = 10;     // tmrFormatFlux
 constexpr int kSampleIntervalMs = 500;  // tmrFlux
 constexpr const char* kNetworkFlagVariable = "CLIPHARVESTER_NETWORK_DOWN_FLAG";
 
@@ -49,6 +50,33 @@ std::unique_ptr<NetworkStatus> ChooseNetworkStatus() {
     if (const char* flag = std::getenv(kNetworkFlagVariable); flag && *flag)
         return std::make_unique<FlagFileNetworkStatus>(flag);
     return std::make_unique<LinuxNetworkStatus>();
+}
+
+// The engine's message at the end of a run, kept until the outcome says where it goes: standard
+// output after a completed run, standard error as the reason of a stop.
+class EndMessage : public MessageBox {
+  public:
+    void Show(const std::string& text, const std::string&, MessageIcon) override { text_ = text; }
+    const std::string& Text() const { return text_; }
+
+  private:
+    std::string text_;
+};
+
+const char* Headline(RunEnd end) {
+    switch (end) {
+        case RunEnd::Stopped:
+            return "Stopped";
+        case RunEnd::NetworkLost:
+            return "Network lost";
+        case RunEnd::Failed:
+            return "Failed";
+        case RunEnd::Completed:
+        case RunEnd::Refused:
+        case RunEnd::NothingFound:
+            break;
+    }
+    return "Done";
 }
 
 class Harvest {
@@ -68,8 +96,11 @@ class Harvest {
     }
 
   private:
+    // To standard error; above the status block while one is drawn.
     void Tell(const std::string& what) {
-        output_.Err << "clipharvester-cli: " << what << '\n';
+        const std::string line = "clipharvester-cli: " + what;
+        if (view_) return view_->Warn(line);
+        output_.Err << line << '\n';
         output_.Err.flush();
     }
     ExitStatus Fail(const std::string& why) {
@@ -125,24 +156,32 @@ class Harvest {
         PauseAwareClock clock(systemClock);
         QtEventPump pump;
         QtDownloadService service;
-        TerminalStatusView view(output_.Out, output_.Interactive, output_.Width);
+        TerminalStatusView view(output_.Out, output_.Err, output_.Interactive, options_.Output,
+                                output_.Width);
+        view.OnSearchDone([this] { return SearchOutcomeText(state_); });
+        view_ = &view;
+        struct Forget {
+            TerminalStatusView*& view;
+            ~Forget() { view = nullptr; }
+        } forget{view_};
+        EndMessage endMessage;
         ocxParseWeb control(state_, service, view, clock, pump);
         const auto networkStatus = ChooseNetworkStatus();
         CliNetworkWatch watch(state_, *networkStatus);
         LinuxInterfaceTable interfaces;
         ThroughputMeter meter(interfaces, view, state_, view);
 
-        QTimer redraw, poll, sample;
+        // The view shows the throughput for the whole run, so the meter samples from its start;
+        // the counters are read only for a sample.
+        QTimer redraw, sample;
         QObject::connect(&redraw, &QTimer::timeout, [&view] { view.Refresh(); });
-        QObject::connect(&poll, &QTimer::timeout, [&meter] { meter.PollInterfaces(); });
-        QObject::connect(&sample, &QTimer::timeout, [&meter] { meter.SampleThroughput(); });
+        QObject::connect(&sample, &QTimer::timeout, [&meter] { meter.Tick(); });
         redraw.start(kRedrawIntervalMs);
-        poll.start(kPollIntervalMs);
         sample.start(kSampleIntervalMs);
 
         // A closed terminal (SIGHUP) stops the run as Ctrl-C does, so the work is saved.
         SignalPipe stopSignals({SIGINT, SIGTERM, SIGHUP},
-                               [this, &view](int count) { OnStopSignal(count, view); });
+                               [this](int count) { OnStopSignal(count); });
 
         // The Start steps of the search window; the engine then runs at once instead of on the
         // next tick of a timer.
@@ -162,15 +201,16 @@ class Harvest {
         if (BeginSearch(state_, *registry_, view, clock) == SearchStart::SettingsNotSaved)
             return Fail(kSettingsNotSavedText);
         if (options_.NoRobots) state_.HonourRobots = false;
-        EnginePorts ports{control, pump, view, view, clock, watch};
+        EnginePorts ports{control, pump, view, endMessage, clock, watch};
+        const double began = clock.MonotonicSeconds();
         const RunOutcome outcome = RunEngine(state_, ports);
-        view.Finish();
-        if (state_.RobotsSkipped + state_.PausedHosts + state_.ChallengedHosts > 0) {
-            output_.Out << "Skipped by robots.txt " << state_.RobotsSkipped << ", paused hosts "
-                        << state_.PausedHosts << ", hosts answering with a challenge page "
-                        << state_.ChallengedHosts << '\n';
-            output_.Out.flush();
+        const double seconds = clock.MonotonicSeconds() - began;
+        if (outcome.End == RunEnd::Completed) {
+            std::istringstream lines(endMessage.Text());
+            for (std::string line; std::getline(lines, line);)
+                view.Notice(std::string(kProductTitle) + ": " + line);
         }
+        view.Finish(RunSummaryText(Headline(outcome.End), state_, seconds));
         switch (outcome.End) {
             case RunEnd::Completed:
                 return ExitStatus::Completed;
@@ -181,8 +221,10 @@ class Harvest {
                 Tell(NoSiteFoundMessage(state_.Search->Name()));
                 return ExitStatus::NothingFound;
             case RunEnd::Stopped:
+                Tell(endMessage.Text());
                 return ExitStatus::Stopped;
             case RunEnd::NetworkLost:
+                Tell(endMessage.Text());
                 return ExitStatus::NetworkLost;
             case RunEnd::Failed:
                 break;
@@ -190,11 +232,13 @@ class Harvest {
         return Fail("the run failed: " + outcome.Failure);
     }
 
-    // The search engine and the video settings given on the command line become the choice of
-    // both programs, stored all or none; Completed when there is nothing to refuse.
+    // The search engine, the video settings and the download folder given on the command line
+    // become the choice of both programs, stored all or none; Completed when there is nothing to
+    // refuse.
     ExitStatus ApplyOptionSettings() {
         const bool given = !options_.SearchEngine.empty() || options_.VideoSuffixes ||
-                           options_.MinVideoBytes || options_.MaxVideoBytes;
+                           options_.MinVideoBytes || options_.MaxVideoBytes ||
+                           !options_.DownloadFolder.empty();
         if (!given) return ExitStatus::Completed;
         if (!options_.SearchEngine.empty()) state_.SearchEngineChoice = options_.SearchEngine;
         state_.VideoSuffixes = options_.VideoSuffixes.value_or(state_.VideoSuffixes);
@@ -209,22 +253,40 @@ class Harvest {
                  "--max-size together");
             return ExitStatus::BadUsage;
         }
-        if (!SaveOptionSettings(state_, *registry_)) return Fail(kSettingsNotSavedText);
+        const bool newFolder = !options_.DownloadFolder.empty();
+        if (newFolder) {
+            const std::string why = ChooseDownloadFolder(options_.DownloadFolder);
+            if (!why.empty()) return Fail(why);
+        }
+        if (!SaveOptionSettings(state_, *registry_, newFolder)) return Fail(kSettingsNotSavedText);
         return ExitStatus::Completed;
     }
 
+    // Makes the folder (taken from the current folder when relative) the download folder, as
+    // the start-up checks a stored one; returns why it cannot be.
+    std::string ChooseDownloadFolder(const std::string& given) {
+        std::error_code error;
+        std::filesystem::path folder = std::filesystem::absolute(given, error).lexically_normal();
+        if (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();
+        if (!error) std::filesystem::create_directories(folder, error);
+        if (error || !std::filesystem::is_directory(folder, error))
+            return StartUpFailureText(StartUpFailure::DownloadFolderNotCreated) + " (" +
+                   folder.string() + ")";
+        if (const std::string why = WritableFolderError(folder); !why.empty())
+            return "cannot write in the download folder " + folder.string() + ": " + why;
+        state_.DownloadFolder = folder.string();
+        return "";
+    }
+
     // The first signal is the Stop button; the second saves the lists and ends at once.
-    void OnStopSignal(int count, TerminalStatusView& view) {
+    void OnStopSignal(int count) {
         if (count == 1) {
             state_.StopRequested = true;
-            view.Show("Stopping; the unfinished work is being saved (Ctrl-C again to end now)",
-                      kProductTitle, MessageIcon::None);
+            Tell("Stopping; the unfinished work is being saved (Ctrl-C again to end now)");
             return;
         }
         const bool saved = SaveUnfinishedWork(state_);
-        view.Show(
-            saved ? "The unfinished work is saved." : "The unfinished work could not be saved!",
-            kProductTitle, MessageIcon::None);
+        Tell(saved ? "The unfinished work is saved." : "The unfinished work could not be saved!");
         output_.Out.flush();
         output_.Err.flush();
         std::fflush(nullptr);
@@ -236,6 +298,7 @@ class Harvest {
     RunState state_;
     SingleInstanceLock lock_;
     std::unique_ptr<IniRegistry> registry_;
+    TerminalStatusView* view_ = nullptr;  // while a search runs
 };
 
 }  // namespace

@@ -29,13 +29,9 @@ void frmClipHarvester::Form_Load() {
     tmrVideoList.setInterval(kVideoListIntervalMs);
     tmrAlarm.setInterval(kAlarmIntervalMs);
     tmrFlux.setInterval(kFluxIntervalMs);
-    tmrFormatFlux.setInterval(kFormatFluxIntervalMs);
-    // The poll may wake the machine a hundred times a second but needs no millisecond accuracy.
-    tmrFormatFlux.setTimerType(Qt::CoarseTimer);
     connect(&tmrVideoList, &QTimer::timeout, this, &frmClipHarvester::tmrVideoList_Timer);
     connect(&tmrAlarm, &QTimer::timeout, this, &frmClipHarvester::tmrAlarm_Timer);
     connect(&tmrFlux, &QTimer::timeout, this, &frmClipHarvester::tmrFlux_Timer);
-    connect(&tmrFormatFlux, &QTimer::timeout, this, &frmClipHarvester::tmrFormatFlux_Timer);
 
     // The search window, opened again during a run, shows where the run is.
     ports_.State.ReportsKeptWhileHidden = true;
@@ -47,8 +43,16 @@ void frmClipHarvester::Form_Load() {
         connect(&tmrTrayWait, &QTimer::timeout, this, &frmClipHarvester::tmrTrayWait_Timer);
         tmrTrayWait.start();
     }
-    tmrFlux.start();
-    tmrFormatFlux.start();
+    FollowSearchWindow();
+}
+
+void frmClipHarvester::FollowSearchWindow() {
+    if (!ports_.State.SearchWindowShown) {
+        tmrFlux.stop();
+    } else if (!tmrFlux.isActive()) {
+        meter_.Resume();
+        tmrFlux.start();
+    }
 }
 
 void frmClipHarvester::BuildPopupMenu() {
@@ -95,6 +99,7 @@ void frmClipHarvester::EnableEngineTimer() {
 
 void frmClipHarvester::EnableGrabbingMenu() {
     mnuGrabbing->setEnabled(true);
+    FollowSearchWindow();
 }
 
 void frmClipHarvester::ShowHelpModal() {
@@ -124,11 +129,7 @@ void frmClipHarvester::tmrAlarm_Timer() {
 }
 
 void frmClipHarvester::tmrFlux_Timer() {
-    meter_.SampleThroughput();
-}
-
-void frmClipHarvester::tmrFormatFlux_Timer() {
-    meter_.PollInterfaces();
+    meter_.Tick();
 }
 
 void frmClipHarvester::mnuGrabbing_Click() {
@@ -138,6 +139,7 @@ void frmClipHarvester::mnuGrabbing_Click() {
     auto* window = new frmResource(ports_.State, ports_.Settings, ports_.Time, *this);
     searchView_.Attach(window);
     window->show();
+    FollowSearchWindow();
 }
 
 void frmClipHarvester::mnuHelp_Click() {
@@ -162,6 +164,7 @@ void frmClipHarvester::ExitProgram() {
         delete searchView_.Window();
         ports_.State.SearchWindowShown = false;
     }
+    FollowSearchWindow();
     endProcess_();
 }
 

@@ -39,14 +39,14 @@ struct TrayPorts {
 
 // The hidden main window: never shown, it owns the timers that run the engine, watch the
 // network and feed the throughput meter, the download control, and the tray icon with its
-// popup menu. It lives from start-up to exit. On a desktop without a notification area it opens
-// the search window itself, which then is the program's only way in and out.
+// popup menu. It lives from start-up to exit. Each timer runs only while it has work: idle in the
+// tray with the search window hidden, none does, and the program sleeps. On a desktop without a
+// notification area it opens the search window itself, which then is the way in and out.
 class frmClipHarvester : public QWidget, public SearchWindowHost, public NetworkWatch {
   public:
     static constexpr int kVideoListIntervalMs = 100;
     static constexpr int kAlarmIntervalMs = 1000;
     static constexpr int kFluxIntervalMs = 500;
-    static constexpr int kFormatFluxIntervalMs = 10;
     // A tray host started with the session may come up after this program.
     static constexpr int kTrayWaitMs = 3000;
     // The search window's status line when the icon has no place to go.
@@ -77,7 +77,6 @@ class frmClipHarvester : public QWidget, public SearchWindowHost, public Network
     const QTimer& VideoListTimer() const { return tmrVideoList; }
     const QTimer& AlarmTimer() const { return tmrAlarm; }
     const QTimer& FluxTimer() const { return tmrFlux; }
-    const QTimer& FormatFluxTimer() const { return tmrFormatFlux; }
     QMenu& PopupMenu() { return mnuPopup; }
     QSystemTrayIcon& TrayIcon() { return trayIcon_; }
     frmResource* SearchWindow() const { return searchView_.Window(); }
@@ -90,11 +89,12 @@ class frmClipHarvester : public QWidget, public SearchWindowHost, public Network
     void RemoveTrayIcon();
     void BuildPopupMenu();
     void tmrTrayWait_Timer();
+    // tmrFlux runs while the search window is shown, the only place its figure appears.
+    void FollowSearchWindow();
 
     void tmrVideoList_Timer();
     void tmrAlarm_Timer();
     void tmrFlux_Timer();
-    void tmrFormatFlux_Timer();
     void mnuGrabbing_Click();
     void mnuHelp_Click();
     void mnuAbout_Click();
@@ -110,7 +110,6 @@ class frmClipHarvester : public QWidget, public SearchWindowHost, public Network
     QTimer tmrVideoList;
     QTimer tmrAlarm;
     QTimer tmrFlux;
-    QTimer tmrFormatFlux;
     QTimer tmrTrayWait;
     QMenu mnuPopup;
     QAction* mnuGrabbing = nullptr;

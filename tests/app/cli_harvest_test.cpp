@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "demo_videos.h"
 #include "engine/list_files.h"
@@ -25,9 +26,9 @@ using testing::FilesIn;
 class CliHarvestTest : public ::testing::Test {
   protected:
     // The simulated web on a free port, each response after `delayMs`; ended with the test.
-    void StartWeb(int delayMs) {
+    void StartWeb(int delayMs, const std::string& scenario = "demo") {
         web = std::make_unique<ChildProcess>(
-            CH_SIMWEB_PATH, std::vector<std::string>{"--port", "0", "--scenario", "demo",
+            CH_SIMWEB_PATH, std::vector<std::string>{"--port", "0", "--scenario", scenario,
                                                      "--delay-ms", std::to_string(delayMs)});
         const auto port = web->WaitForLine("", std::chrono::seconds(30));
         ASSERT_TRUE(port) << web->Errors();
@@ -40,7 +41,7 @@ class CliHarvestTest : public ::testing::Test {
     // A harvest against a slow web, caught once its first download has started.
     std::unique_ptr<ChildProcess> StartedHarvest() {
         StartWeb(150);
-        auto cli = StartCli();
+        auto cli = StartCli({"--verbose", "--program-folder", folder.string(), "Funny"});
         EXPECT_TRUE(cli->WaitForLine("Download 1 started")) << cli->Output() << cli->Errors();
         return cli;
     }
@@ -57,13 +58,16 @@ class CliHarvestTest : public ::testing::Test {
 };
 
 TEST_F(CliHarvestTest, CtrlCOrALostNetworkEndsARunAndTheNextContinuesFromTheLists) {
-    for (const auto& [status, message] :
-         {std::pair{4, "You have pressed stop button !"}, {3, "You are not on the internet !"}}) {
+    for (const auto& [status, message, headline] :
+         {std::tuple{4, "You have pressed stop button !", "Stopped: saved "},
+          {3, "You are not on the internet !", "Network lost: saved "}}) {
         auto cli = StartedHarvest();
         if (status == 4) cli->Signal(SIGHUP);  // the terminal closed: as Ctrl-C
         if (status == 3) std::ofstream(networkFlag).put('\n');
         EXPECT_EQ(cli->WaitForExit(), status) << cli->Output() << cli->Errors();
-        EXPECT_NE(cli->Output().find(message), std::string::npos);
+        EXPECT_NE(cli->Errors().find(message), std::string::npos) << "the reason on stderr";
+        EXPECT_EQ(cli->Output().find(message), std::string::npos);
+        EXPECT_NE(cli->Output().find(headline), std::string::npos) << cli->Output();
         EXPECT_TRUE(HasList(ListSuffix::PendingVideos) || HasList(ListSuffix::PendingSites));
     }
     EXPECT_LT(FilesIn(videos).size(), DemoVideoFiles().size());
@@ -78,15 +82,54 @@ TEST_F(CliHarvestTest, CtrlCOrALostNetworkEndsARunAndTheNextContinuesFromTheList
     EXPECT_EQ(FilesIn(videos), DemoVideoFiles());
 }
 
+// By default a line per video ended and one for the search, then the summary; --quiet the summary
+// alone. --download-folder, relative to where the program starts, is kept for the next run.
+TEST_F(CliHarvestTest, OutputTellsEachVideoAndSumsUp) {
+    // Addresses that name the second keyword, which its run's keyword filter lets through.
+    scratch.Write("mixed.txt", R"(results * | site001.test/cats/
+page http://site001.test/cats/ a.avi small.avi gone.avi
+video http://site001.test/cats/a.avi 300000
+video http://site001.test/cats/small.avi 1000
+status http://site001.test/cats/gone.avi 404
+)");
+    StartWeb(0, (scratch.Path() / "mixed.txt").string());
+    const fs::path started = fs::current_path();
+    fs::current_path(scratch.Path());
+    auto first =
+        StartCli({"--download-folder", "dl", "--program-folder", folder.string(), "Funny"});
+    const int status = first->WaitForExit();
+    fs::current_path(started);
+    const fs::path downloads = scratch.Path() / "dl";
+    const std::string output = first->Output();
+    EXPECT_EQ(status, 0) << output << first->Errors();
+    EXPECT_EQ(first->Errors(), "");
+    for (const std::string& line :
+         {std::string("Search: Google answered with 1 new site\n"),
+          "saved    300.0 kB  " + (downloads / "funny" / "http^site001.test^cats^a.avi").string() +
+              "  (http://site001.test/cats/a.avi)\n",
+          std::string("rejected http://site001.test/cats/small.avi : announced as 1000 bytes"),
+          std::string("failed   http://site001.test/cats/gone.avi : HTTP status 404"),
+          ", in " + (downloads / "funny").string() + "; 1 rejected, 1 failed\n"})
+        EXPECT_NE(output.find(line), std::string::npos) << line << "\nin:\n" << output;
+    EXPECT_NE(output.find("\nDone: saved 1 video (300.0 kB) in "), std::string::npos) << output;
+    EXPECT_EQ(output.find("Connecting"), std::string::npos) << "no transport chatter";
+
+    auto next = StartCli({"-q", "--program-folder", folder.string(), "Cats"});
+    EXPECT_EQ(next->WaitForExit(), 0) << next->Output() << next->Errors();
+    EXPECT_EQ(next->Output().rfind("Done: saved 1 video (300.0 kB) in ", 0), 0u) << next->Output();
+    EXPECT_EQ(std::count(next->Output().begin(), next->Output().end(), '\n'), 1);
+    EXPECT_EQ(FilesIn(downloads / "cats").size(), 1u);
+}
+
 TEST_F(CliHarvestTest, ASecondCtrlCSavesTheListsAndEndsAtOnce) {
     auto cli = StartedHarvest();
     // Both signals pending at once, so the second surely comes while the run is still on:
     // a stopped process keeps one of each kind, and runs both handlers when it continues.
     for (int signal : {SIGSTOP, SIGINT, SIGTERM, SIGCONT}) cli->Signal(signal);
     EXPECT_EQ(cli->WaitForExit(), 4) << cli->Output() << cli->Errors();
-    EXPECT_EQ(cli->Output().find("You have pressed stop button !"), std::string::npos)
+    EXPECT_EQ(cli->Errors().find("You have pressed stop button !"), std::string::npos)
         << "no wind-down";
-    EXPECT_NE(cli->Output().find("The unfinished work is saved."), std::string::npos);
+    EXPECT_NE(cli->Errors().find("The unfinished work is saved."), std::string::npos);
     EXPECT_TRUE(HasList(ListSuffix::PendingVideos));
 }
 
@@ -125,6 +168,12 @@ TEST_F(CliHarvestTest, WhatCannotRunIsRefusedAndLeftAlone) {
     freshFolder();  // a keyword that can name no folder is refused before it is recorded
     refused({"--program-folder", folder.string(), ".."}, 1, "cannot name a folder");
     EXPECT_EQ(scratch.Read("program/registry.ini").find("Project2"), std::string::npos);
+
+    freshFolder();  // a download folder that cannot be made keeps the other settings out too
+    refused({"--download-folder", (scratch.Path() / "file" / "dl").string(), "--search-engine",
+             "duckduckgo-lite", "--program-folder", folder.string(), "funny"},
+            1, "the download folder cannot be created");
+    EXPECT_EQ(scratch.Read("program/registry.ini").find("duckduckgo"), std::string::npos);
     EXPECT_EQ(scratch.Read("file"), "keep");
 }
 
@@ -167,7 +216,7 @@ status http://site003.test/movies/ 429 retry-after=date+2
         fs::remove_all(folder);
         return std::pair{requests, cli->Output()};
     };
-    const auto [requests, output] = harvest({});
+    const auto [requests, output] = harvest({"--verbose"});
     std::vector<std::string> site002, site003;
     std::vector<double> busyTimes;
     for (const auto& [request, time] : requests) {
@@ -179,10 +228,11 @@ status http://site003.test/movies/ 429 retry-after=date+2
     EXPECT_EQ(site002, std::vector<std::string>{"GET http://site002.test/robots.txt 500"});
     ASSERT_EQ(busyTimes.size(), 3u);
     EXPECT_GE(busyTimes[1] - busyTimes[0], 1.0);  // a date two seconds ahead, to the second
-    EXPECT_NE(output.find("Skipped by robots.txt 2, paused hosts 1"), std::string::npos) << output;
+    EXPECT_NE(output.find("skipped by robots.txt 2, paused hosts 1"), std::string::npos) << output;
     EXPECT_NE(output.find("robots.txt of site001.test disallows /videos/private/b.avi"),
               std::string::npos);
     EXPECT_NE(output.find("site003.test is busy: paused for"), std::string::npos);
+    EXPECT_NE(output.find("\nConnecting ...\n"), std::string::npos) << "--verbose: every status";
 
     const auto [unbound, unboundOutput] = harvest({"--no-robots"});
     EXPECT_TRUE(std::any_of(unbound.begin(), unbound.end(), [](const auto& request) {

@@ -34,8 +34,16 @@ TEST(ParseCliOptions, ReadsTheCommandLineAndRefusesWhatItCannotRead) {
                                  {"--min-size", "-1", "funny"},
                                  {"--max-size=1.5G", "funny"},
                                  {"--video-types", "vhs", "funny"},
-                                 {"--min-size=2M", "--max-size", "1999999", "funny"}})
+                                 {"--min-size=2M", "--max-size", "1999999", "funny"},
+                                 {"-q", "--verbose", "funny"},
+                                 {"funny", "--download-folder"}})
         Check(bad, Action::BadUsage);
+    for (const auto& [arguments, level] :
+         {std::pair{Arguments{"funny"}, OutputLevel::Normal},
+          {Arguments{"--quiet", "-q", "funny"}, OutputLevel::Quiet},
+          {Arguments{"-v", "funny"}, OutputLevel::Verbose}})
+        EXPECT_EQ(ParseCliOptions(arguments).Output, level);
+    EXPECT_EQ(ParseCliOptions({"--download-folder=dl", "funny"}).DownloadFolder, "dl");
 }
 
 TEST(ParseCliOptions, VideoSettingsAreTakenOnlyWhenGiven) {

@@ -129,7 +129,8 @@ class ScriptedRun {
     void Page(const Strings& w) {
         size_t i = 1;
         Strings urls;
-        const Strings options = {"delay", "hangs", "links", "videos", "status", "busy", "body"};
+        const Strings options = {"delay",  "hangs", "links",    "videos",
+                                 "status", "busy",  "redirect", "body"};
         while (i < w.size() && std::find(options.begin(), options.end(), w[i]) == options.end())
             urls.push_back(w[i++]);
         for (const std::string& url : urls) {
@@ -143,6 +144,8 @@ class ScriptedRun {
                     page.Delay = std::stoi(w[++k]);
                 else if (w[k] == "status")
                     page.Status = std::stoi(w[++k]);
+                else if (w[k] == "redirect")
+                    page.Redirect = w[++k];
                 else if (w[k] == "busy")  // busy TIMES RETRY-AFTER
                     page.BusyTimes = std::stoi(w[++k]), page.RetryAfter = std::stoi(w[++k]);
                 else if (w[k] == "body")
@@ -159,13 +162,14 @@ class ScriptedRun {
 
     void Video(const Strings& w) {
         for (size_t i = 1; i < w.size(); ++i) {
-            if (w[i] == "hangs" || w[i] == "delay" || w[i] == "busy") break;
+            if (w[i] == "hangs" || w[i] == "delay" || w[i] == "busy" || w[i] == "redirect") break;
             ScriptedVideo& video = s_.web.videos[w[i]];
             for (size_t k = i + 1; k < w.size(); ++k) {
                 if (w[k] == "hangs") video.Hangs = true;
                 if (w[k] == "delay") video.Delay = std::stoi(w[++k]);
                 if (w[k] == "busy")
                     video.BusyTimes = std::stoi(w[++k]), video.RetryAfter = std::stoi(w[++k]);
+                if (w[k] == "redirect") video.Redirect = w[++k];
             }
         }
     }

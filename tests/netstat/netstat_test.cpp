@@ -107,6 +107,32 @@ TEST_F(NetstatTest, AnUnsupportedTableIsReportedOnceByTheMeter) {
     EXPECT_EQ(view.panels[9], "0 Kbps");
 }
 
+// Sampling paused while nobody could see the figure: Resume reads the table once and writes
+// nothing, and the first figure after it covers only the time since; a failed read there leaves
+// the next sample a first one. Each sample reads the table once, just before it.
+TEST_F(NetstatTest, ResumeAfterAPauseStartsFromAFreshReading) {
+    const struct {
+        TableStatus resumed;
+        std::string figure;
+    } cases[] = {{TableStatus::Ok, "500 Kbps"}, {TableStatus::Failed, "0 Kbps"}};
+    for (const auto& c : cases) {
+        ThroughputMeter fresh{table, messages, state, view};
+        view.history.clear();
+        table.reads = 0;
+        table.Set({{1000, 0}});
+        fresh.Tick();
+        table.Set({{90000000, 0}});  // received during the pause
+        table.status = c.resumed;
+        fresh.Resume();
+        table.status = TableStatus::Ok;
+        table.Set({{90000000 + 64000, 0}});
+        fresh.Tick();
+        EXPECT_EQ(table.reads, 3);
+        EXPECT_EQ(view.history,
+                  (std::vector<std::pair<int, std::string>>{{9, "0 Kbps"}, {9, c.figure}}));
+    }
+}
+
 class FixedStatus : public NetworkStatus {
   public:
     bool alive = true;

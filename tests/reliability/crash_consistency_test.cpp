@@ -87,7 +87,9 @@ std::unique_ptr<testing::ChildProcess> StartHarvest(const fs::path& program,
 TEST(CrashConsistency, KilledHarvestsLoseNothingAndTheNextRunGoesOn) {
     testing::ScratchFolder scratch;
     // Each response a little late, so that kills fall inside downloads too.
-    simweb::Server server{simweb::DemoScenario(), simweb::ServerOptions{15, {}, {}}};
+    simweb::ServerOptions late;
+    late.delayMs = 15;
+    simweb::Server server{simweb::DemoScenario(), late};
     const std::string proxy = "http://127.0.0.1:" + std::to_string(server.Start());
     const auto startHarvest = [&](const fs::path& program) {
         return StartHarvest(program, proxy, scratch.Path(), "funny");

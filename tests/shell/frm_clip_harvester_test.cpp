@@ -114,21 +114,34 @@ class TrayWindow : public ::testing::Test {
     bool trayThere = true;
 };
 
-TEST_F(TrayWindow, HideAndShowKeepTheGrabbingMenuRightAndExitWhileIdleEndsOnce) {
+// Idle with the search window hidden, no timer of the window runs and the interface table is
+// not read: only the shown window's throughput figure needs it.
+TEST_F(TrayWindow, HideAndShowKeepTheGrabbingMenuAndTheMeterRightAndExitWhileIdleEndsOnce) {
     QAction* grabbing = MenuItem("mnuGrabbing");
+    const auto timersRunning = [this] {
+        return std::vector{window->VideoListTimer().isActive(), window->AlarmTimer().isActive(),
+                           window->FluxTimer().isActive()};
+    };
+    const std::vector idle{false, false, false}, metering{false, false, true};
+    EXPECT_EQ(timersRunning(), idle);
+    EXPECT_EQ(table.reads, 0);
     for (int round = 0; round < 2; ++round) {
         OpenSearchWindow();
         EXPECT_FALSE(grabbing->isEnabled());
         EXPECT_TRUE(state.SearchWindowShown);
+        EXPECT_EQ(timersRunning(), metering);
+        EXPECT_EQ(table.reads, round + 1);  // the fresh reading the first figure starts from
         InSearchWindow<QAction>("mnuHide")->trigger();
         EXPECT_TRUE(grabbing->isEnabled());
         EXPECT_FALSE(state.SearchWindowShown);
+        EXPECT_EQ(timersRunning(), idle);
         EXPECT_TRUE(QTest::qWaitFor([this] { return window->SearchWindow() == nullptr; }));
     }
     OpenSearchWindow();
     MenuItem("mnuExit")->trigger();
     MenuItem("mnuExit")->trigger();
     EXPECT_EQ(processEnds, 1);
+    EXPECT_EQ(timersRunning(), idle);
     EXPECT_FALSE(std::filesystem::exists(VideoList()));
     EXPECT_FALSE(shownAtEnd);
 }

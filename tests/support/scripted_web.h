@@ -24,6 +24,7 @@ struct ScriptedPage {
     int Status = 200;                      // an error status fails the read
     int BusyTimes = 0;                     // answers 429 this many times first,
     int RetryAfter = 0;                    // asking to wait this many seconds (0: not said)
+    std::string Redirect;                  // the read goes on at this address
 };
 
 struct ScriptedVideo {
@@ -32,6 +33,7 @@ struct ScriptedVideo {
     std::int64_t Bytes = 250'000;
     int BusyTimes = 0;  // as for pages
     int RetryAfter = 0;
+    std::string Redirect;
 };
 
 // Serves a scripted web to the real download control. Each pump step (wire Step() into
@@ -128,7 +130,11 @@ class ScriptedWeb : public FakeDownloadService {
             int& busy = read.bodyFile.empty() ? page.BusyTimes : videos[read.url].BusyTimes;
             const int retryAfter =
                 read.bodyFile.empty() ? page.RetryAfter : videos[read.url].RetryAfter;
-            if (--due_[read.name] > 0) {
+            const std::string redirect =
+                read.bodyFile.empty() ? page.Redirect : videos[read.url].Redirect;
+            if (!redirect.empty()) {
+                Redirect(read, redirect);
+            } else if (--due_[read.name] > 0) {
                 if (!read.bodyFile.empty())
                     Progress(read.name, ReadStatus::DownloadingData, {}, bytes / 2, bytes);
             } else if (busy > 0) {
@@ -147,6 +153,19 @@ class ScriptedWeb : public FakeDownloadService {
                 CompleteFile(read.name, (read.url + std::string(static_cast<size_t>(bytes), 'v'))
                                             .substr(0, static_cast<size_t>(bytes)));
             }
+        }
+    }
+
+    // The service follows a redirect itself: unless the control cancels the read when told, the
+    // read goes on at the target, recorded as a start of its own.
+    void Redirect(const Read& read, const std::string& target) {
+        Progress(read.name, ReadStatus::Redirecting, target);
+        for (Read& moved : running) {
+            if (moved.name != read.name) continue;
+            moved.url = target;
+            started.push_back(moved);
+            startTimes.push_back(clock_.now);
+            due_[moved.name] = moved.bodyFile.empty() ? pages[target].Delay : videos[target].Delay;
         }
     }
 

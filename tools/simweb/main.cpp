@@ -26,7 +26,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: clipharvester-simweb [--port N] [--scenario FILE|demo] [--delay-ms N] [--log]\n"
-    "                            [--tls-cert PEM --tls-key PEM]\n"
+    "                            [--rate-kbps N] [--tls-cert PEM --tls-key PEM]\n"
     "Serves the simulated web on 127.0.0.1; point http_proxy at it. With a certificate (chain)\n"
     "and its key, CONNECT tunnels speak TLS and serve https addresses from the same scenario.\n";
 
@@ -34,6 +34,7 @@ struct Options {
     std::uint16_t port = 0;
     std::string scenario = "demo";
     int delayMs = 0;
+    long rateKbps = 0;  // each body at most this many KB a second (0: unpaced)
     bool log = false;
     std::string tlsCertificate;
     std::string tlsKey;
@@ -62,6 +63,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             const auto delay = Number(argv[++i], 3600000);
             if (!delay) return std::nullopt;
             options.delayMs = static_cast<int>(*delay);
+        } else if (arg == "--rate-kbps" && hasValue) {
+            const auto rate = Number(argv[++i], 10'000'000);
+            if (!rate) return std::nullopt;
+            options.rateKbps = *rate;
         } else if (arg == "--scenario" && hasValue) {
             options.scenario = argv[++i];
         } else if (arg == "--tls-cert" && hasValue) {
@@ -124,6 +129,7 @@ int main(int argc, char** argv) {
         std::mutex outputMutex;
         ch::simweb::ServerOptions serverOptions;
         serverOptions.delayMs = options->delayMs;
+        serverOptions.bodyBytesPerSecond = options->rateKbps * 1024;
         if (options->log)
             serverOptions.log = [&outputMutex](const std::string& line) {
                 std::lock_guard lock(outputMutex);

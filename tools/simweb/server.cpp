@@ -102,6 +102,7 @@ struct Connection {
     bool chunkEnded = false;
     bool reset = false;
     bool tunnel = false;  // handed to ServerOptions::tunnel once the 200 is sent
+    bool paced = false;   // the body piece just sent has had its pause
 
     // How much of the body is sent before the answer ends, stalls or breaks off.
     std::int64_t BodyLimit() const {
@@ -304,6 +305,7 @@ class Server::Loop {
                 c.fd = -1;
                 return false;
             }
+            if (c.outSent == c.out.size() && Pace(c)) return true;
             if (c.outSent == c.out.size() && !QueueBody(c)) {
                 c.reset = c.sendBody && c.response.resetAfter >= 0;
                 if (c.response.stallAfter < 0 || !c.sendBody) return false;
@@ -317,9 +319,29 @@ class Server::Loop {
         }
     }
 
+    // With a body rate, waits after each body piece as long as sending it may take; true while
+    // the connection waits.
+    bool Pace(Connection& c) {
+        const std::int64_t rate = server_.options_.bodyBytesPerSecond;
+        if (rate <= 0 || c.bodyQueued <= c.response.bodyOffset || c.paced) {
+            c.paced = false;
+            return false;
+        }
+        c.paced = true;
+        c.phase = Connection::Phase::Waiting;
+        c.due = SteadyClock::now() + std::chrono::milliseconds(PieceBytes() * 1000 / rate);
+        return true;
+    }
+
+    std::int64_t PieceBytes() const {
+        const std::int64_t rate = server_.options_.bodyBytesPerSecond;
+        // Ten pieces a second at most when paced, so progress moves smoothly.
+        return rate > 0 ? std::clamp<std::int64_t>(rate / 10, 1, kChunkBytes) : kChunkBytes;
+    }
+
     // Puts the next piece of the body in the send buffer; false when there is none.
     bool QueueBody(Connection& c) {
-        const std::int64_t count = std::min(kChunkBytes, c.BodyLimit() - c.bodyQueued);
+        const std::int64_t count = std::min(PieceBytes(), c.BodyLimit() - c.bodyQueued);
         c.outSent = 0;
         if (count <= 0) {
             // A chunked body cut short never gets its last chunk.

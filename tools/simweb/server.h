@@ -16,6 +16,9 @@ namespace ch::simweb {
 
 struct ServerOptions {
     int delayMs = 0;  // waited before every answer
+    // Bodies go out at most this fast on each connection (0: as fast as they can), so that a
+    // watcher sees downloads progress.
+    std::int64_t bodyBytesPerSecond = 0;
     // Called from the server's thread with one line per request: method, address, status.
     std::function<void(const std::string&)> log;
     // When set, CONNECT is answered "200 Connection established" and the connection's descriptor

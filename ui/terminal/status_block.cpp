@@ -38,7 +38,8 @@ std::vector<std::string> RenderStatusBlock(const StatusSnapshot& snapshot, int w
     std::vector<std::string> lines;
     lines.push_back(FitToWidth(snapshot.Status, width));
     lines.push_back(FitToWidth("Links " + std::to_string(snapshot.Links) + "  Videos " +
-                                   std::to_string(snapshot.Videos) + "  " + snapshot.Throughput,
+                                   std::to_string(snapshot.Videos) + "  Saved " +
+                                   std::to_string(snapshot.Saved) + "  " + snapshot.Throughput,
                                width));
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const StatusSnapshot::Slot& shown = snapshot.Slots[static_cast<size_t>(slot)];

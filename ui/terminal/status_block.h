@@ -9,7 +9,7 @@
 namespace ch {
 
 // What the terminal shows of the search window's status bar: the status line, the link and video
-// counts, one bar per download slot and the throughput.
+// counts, the videos saved, one bar per download slot and the throughput.
 struct StatusSnapshot {
     struct Slot {
         std::string Text;  // as panels 4 to 8 show it ("12.34%"); empty when idle
@@ -19,6 +19,7 @@ struct StatusSnapshot {
     std::string Status;
     int Links = 0;
     int Videos = 0;
+    int Saved = 0;  // videos saved in this run
     std::array<Slot, kSlotCount> Slots;
     std::string Throughput = "0 Kbps";
 };
