@@ -32,6 +32,9 @@ struct RunState {
 
     // Shared flags.
     bool SearchWindowShown = false;
+    // The front end keeps the status reports while its window is hidden, to show them again
+    // when the window reopens; the reports then flow whether the window is shown or not.
+    bool ReportsKeptWhileHidden = false;
     bool StopRequested = false;
     bool NetworkLost = false;
     bool EngineRunning = false;

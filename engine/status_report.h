@@ -7,8 +7,8 @@
 
 namespace ch {
 
-// The search window learns of a run only while it is shown; every part of a run reports through
-// this one gate.
+// The search window learns of a run only while it is shown (or while its front end keeps the
+// reports for it); every part of a run reports through this one gate.
 class StatusReport {
   public:
     StatusReport(const RunState& state, SearchView& view) : state_(state), view_(view) {}
@@ -45,7 +45,7 @@ class StatusReport {
     }
 
   private:
-    bool Shown() const { return state_.SearchWindowShown; }
+    bool Shown() const { return state_.SearchWindowShown || state_.ReportsKeptWhileHidden; }
 
     const RunState& state_;
     SearchView& view_;

@@ -2,7 +2,7 @@
 # Sourced by start.sh and test.sh.
 ch_install_deps() {
     local packages=(g++ make cmake qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev ca-certificates
-                    iproute2 util-linux xvfb xauth xdotool trayer imagemagick zlib1g-dev openssl
+                    iproute2 util-linux xvfb xauth xdotool trayer openbox imagemagick zlib1g-dev openssl
                     nlohmann-json3-dev)
     local missing=()
     for package in "${packages[@]}"; do

@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ClipHarvester"));
     QApplication::setDesktopFileName(QStringLiteral("clipharvester"));
-    // The search, About and Help windows come and go; the program lives in the tray.
+    // The search, About and Help windows come and go; the program lives in the tray (or, on a
+    // desktop without one, in its search window, whose closing then ends it).
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ProgramIcon());
 
@@ -57,16 +58,20 @@ int main(int argc, char** argv) {
             break;
         case ch::SingleInstanceLock::Result::HeldByAnother:
             return 0;
-        case ch::SingleInstanceLock::Result::Failed:
-            ch::ShowSevereError(messages);
+        case ch::SingleInstanceLock::Result::Failed: {
+            const std::string reason = "the lock file in the program folder cannot be created: " +
+                                       state.ProgramFolder.string() + " must be writable";
+            std::fprintf(stderr, "clipharvester: %s\n", reason.c_str());
+            ch::ShowSevereError(messages, reason);
             return 1;
+        }
     }
 
     ch::IniRegistry registry(ch::IniRegistry::FileIn(state.ProgramFolder));
     if (const auto started = ch::StartUp(state, registry); !started.Ready()) {
-        std::fprintf(stderr, "clipharvester: %s\n",
-                     ch::StartUpFailureText(started.Failure).c_str());
-        ch::ShowSevereError(messages);
+        const std::string reason = ch::StartUpFailureText(started.Failure);
+        std::fprintf(stderr, "clipharvester: %s\n", reason.c_str());
+        ch::ShowSevereError(messages, reason);
         return 1;
     }
 

@@ -65,6 +65,7 @@ frmAbout::frmAbout(UrlOpener opener, QWidget* parent)
     cmdOK = new QPushButton(QStringLiteral("&OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
+    cmdOK->setFocus();  // Return closes the window; Tab reaches the link
 
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(lblWebPage, &HyperlinkLabel::Clicked, this,

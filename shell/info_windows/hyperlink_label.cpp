@@ -1,7 +1,11 @@
 #include "shell/info_windows/hyperlink_label.h"
 
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace ch {
 
@@ -14,6 +18,7 @@ HyperlinkLabel::HyperlinkLabel(const QString& text, const LinkLooks& looks, QWid
     : QLabel(text, parent), looks_(looks) {
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
     Show(looks_.rest);
 }
 
@@ -38,7 +43,32 @@ void HyperlinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = pressed_ && event->button() == Qt::LeftButton &&
                        rect().contains(event->position().toPoint());
     pressed_ = false;
-    if (!click) return;
+    if (click) Click();
+}
+
+void HyperlinkLabel::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            Click();
+            return;
+        default:
+            QLabel::keyPressEvent(event);
+    }
+}
+
+void HyperlinkLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.backgroundColor = palette().color(backgroundRole());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+}
+
+void HyperlinkLabel::Click() {
     Show(looks_.afterClick);
     emit Clicked();
 }

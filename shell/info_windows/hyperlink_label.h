@@ -23,7 +23,8 @@ struct LinkLooks {
 };
 
 // A label that behaves as a web link: it changes its look as the pointer passes over it and
-// reports a click (the button released over it after being pressed on it).
+// reports a click (the button released over it after being pressed on it). It takes the
+// keyboard focus like a button, and Return, Enter or Space then click it.
 class HyperlinkLabel : public QLabel {
     Q_OBJECT
 
@@ -41,9 +42,12 @@ class HyperlinkLabel : public QLabel {
     void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void Show(const LinkLook& look);
+    void Click();
 
     LinkLooks looks_;
     LinkLook look_;

@@ -1,5 +1,7 @@
 #include "shell/startup/start_up.h"
 
+#include <cctype>
+
 #include "engine/denied_list.h"
 #include "engine/product.h"
 #include "settings/settings_store.h"
@@ -42,8 +44,14 @@ std::string StartUpFailureText(StartUpFailure failure) {
     return "";
 }
 
-void ShowSevereError(MessageBox& messages) {
-    messages.Show(kSevereErrorText, kProductTitle, MessageIcon::Exclamation);
+void ShowSevereError(MessageBox& messages, const std::string& reason) {
+    std::string text = kSevereErrorText;
+    if (!reason.empty()) {
+        std::string sentence = reason;
+        sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
+        text += "\n\n" + sentence + ".";
+    }
+    messages.Show(text, kProductTitle, MessageIcon::Exclamation);
 }
 
 }  // namespace ch

@@ -32,7 +32,8 @@ StartUpResult StartUp(RunState& state, Registry& registry);
 // What went wrong, in a few words for a log or a terminal.
 std::string StartUpFailureText(StartUpFailure failure);
 
-// "Severe error has occured !" under the product title with the exclamation icon.
-void ShowSevereError(MessageBox& messages);
+// "Severe error has occured !" under the product title with the exclamation icon, followed by
+// the reason (a StartUpFailureText, say) when there is one.
+void ShowSevereError(MessageBox& messages, const std::string& reason = "");
 
 }  // namespace ch

@@ -33,8 +33,16 @@ void frmClipHarvester::Form_Load() {
     connect(&tmrAlarm, &QTimer::timeout, this, &frmClipHarvester::tmrAlarm_Timer);
     connect(&tmrFlux, &QTimer::timeout, this, &frmClipHarvester::tmrFlux_Timer);
 
+    // The search window, opened again during a run, shows where the run is.
+    ports_.State.ReportsKeptWhileHidden = true;
     BuildPopupMenu();
     AddTrayIcon();
+    if (!ports_.TrayAvailable()) {
+        tmrTrayWait.setSingleShot(true);
+        tmrTrayWait.setInterval(kTrayWaitMs);
+        connect(&tmrTrayWait, &QTimer::timeout, this, &frmClipHarvester::tmrTrayWait_Timer);
+        tmrTrayWait.start();
+    }
     FollowSearchWindow();
 }
 
@@ -72,6 +80,17 @@ void frmClipHarvester::AddTrayIcon() {
 
 void frmClipHarvester::RemoveTrayIcon() {
     trayIcon_.hide();
+}
+
+void frmClipHarvester::tmrTrayWait_Timer() {
+    if (ports_.TrayAvailable() || exiting_) return;
+    // Without the icon the program could not be reached at all: the search window is its face.
+    mnuGrabbing_Click();
+    if (frmResource* window = searchView_.Window()) window->ShowStatus(kNoTrayText);
+}
+
+bool frmClipHarvester::CanHide() const {
+    return ports_.TrayAvailable();
 }
 
 void frmClipHarvester::EnableEngineTimer() {

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTest>
 #include <functional>
 
 #include "engine/list_files.h"
+#include "engine/status_report.h"
 #include "fake_download_service.h"
 #include "fake_interface_table.h"
 #include "fake_ports.h"
@@ -14,6 +16,8 @@
 #include "platform/net/qt_event_pump.h"
 #include "scratch_folder.h"
 #include "shell/startup/start_up.h"
+#include "shell/tray/qt_message_box.h"
+#include "ui/search/status_panel.h"
 
 namespace ch {
 namespace {
@@ -42,11 +46,7 @@ class TrayWindow : public ::testing::Test {
         folder.Write("denied.txt", "");
         state.ProgramFolder = folder.Path();
         EXPECT_TRUE(StartUp(state, registry).Ready());
-        QPixmap icon(16, 16);
-        icon.fill(Qt::darkGreen);
-        window = std::make_unique<frmClipHarvester>(
-            TrayPorts{state, registry, clock, pump, service, table, network, messages, info},
-            QIcon(icon), [this] { OnEndProcess(); });
+        MakeWindow();
         driver.callOnTimeout([this] {
             for (const auto& read : std::vector(service.running)) {
                 if (read.name[0] == 'L' || read.name[0] == 'G') service.CompletePage(read.name, "");
@@ -60,6 +60,16 @@ class TrayWindow : public ::testing::Test {
         driver.start(0);
         // A run that the scenario fails to end would hold every wait of the test inside it.
         QTimer::singleShot(kRunTimeoutMs, &driver, [this] { state.StopRequested = true; });
+    }
+
+    void MakeWindow() {
+        window.reset();
+        QPixmap icon(16, 16);
+        icon.fill(Qt::darkGreen);
+        window = std::make_unique<frmClipHarvester>(
+            TrayPorts{state, registry, clock, pump, service, table, network, messages, info,
+                      [this] { return trayThere; }},
+            QIcon(icon), [this] { OnEndProcess(); });
     }
 
     QAction* MenuItem(const char* name) {
@@ -101,6 +111,7 @@ class TrayWindow : public ::testing::Test {
     int processEnds = 0;
     std::vector<std::string> videosAtEnd;
     bool shownAtEnd = true;  // the tray icon or the search window
+    bool trayThere = true;
 };
 
 // Idle with the search window hidden, no timer of the window runs and the interface table is
@@ -153,6 +164,86 @@ TEST_F(TrayWindow, ExitDuringARunSavesTheUnfinishedWorkThenEndsAtOnce) {
     EXPECT_TRUE(state.StopRequested);
     onDrive = nullptr;
     ASSERT_TRUE(QTest::qWaitFor([this] { return !state.EngineRunning; }, kRunTimeoutMs));
+}
+
+// A scripted run reports through the engine's gate while the window comes and goes: closed,
+// minimised or reopened, it shows the run's last reports, each slot naming its video.
+TEST_F(TrayWindow, ClosedOrMinimisedWindowHidesAndReopensWithTheRunsReports) {
+    const std::string a = "http://a.example/one.avi", b = "http://b.example/two.avi";
+    const StatusReport report(state, window->Reports());
+    QAction* grabbing = MenuItem("mnuGrabbing");
+    auto panel = [this](int n) {
+        return InSearchWindow<StatusPanel>(QString("panel%1").arg(n).toLatin1().constData());
+    };
+    state.EngineRunning = true;
+    OpenSearchWindow();
+    report.Status("Begin to download your favourite video " + a);
+    report.LinkCount(7);
+    report.VideoCount(4);
+    report.SlotStarted(0, a);
+    report.SlotProgress(2, 55.5, b);
+    report.Throughput(-16777216);  // the widest figure the meter can produce
+    EXPECT_TRUE(panel(9)->TextFits());
+    EXPECT_TRUE(window->SearchWindow()->close());
+    EXPECT_TRUE(grabbing->isEnabled());
+    EXPECT_FALSE(state.SearchWindowShown);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window->SearchWindow() == nullptr; }));
+
+    report.SlotFreed(0);
+    report.SlotProgress(2, 60.25, b);
+    state.Slots.Fill(2, b, clock.now);
+    clock.now += 11;  // no progress since
+    report.Status("Video resuming at 60%: " + b);
+    OpenSearchWindow();
+    EXPECT_EQ(panel(1)->text().toStdString(), "Video resuming at 60%: " + b);
+    EXPECT_TRUE(panel(1)->TextFits());
+    EXPECT_EQ(QStringList({panel(2)->text(), panel(3)->text(), panel(4)->text(), panel(6)->text(),
+                           panel(9)->text()}),
+              QStringList({"7", "4", "", "60.25%", "-16777216 Kbps"}));
+    EXPECT_EQ(panel(4)->ToolTipText(), "");
+    EXPECT_EQ(panel(6)->ToolTipText().toStdString(), b + "\nstalled: no progress for 11 s");
+    state.Slots.Touch(2, clock.now);
+    report.SlotProgress(2, 61, b);
+    EXPECT_EQ(panel(6)->ToolTipText().toStdString(), b);
+    EXPECT_FALSE(panel(6)->Faded());
+
+    window->SearchWindow()->setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window->SearchWindow() == nullptr; }));
+    EXPECT_TRUE(grabbing->isEnabled());
+    EXPECT_FALSE(state.SearchWindowShown);
+    state.EngineRunning = false;
+}
+
+// With no notification area the search window opens by itself; Hide would lose it, so closing
+// it, like its own Exit, leaves the program.
+TEST_F(TrayWindow, WithoutATrayTheWindowOpensByItselfAndClosingItLeaves) {
+    trayThere = false;
+    MakeWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window->SearchWindow() != nullptr; },
+                                2 * frmClipHarvester::kTrayWaitMs));
+    EXPECT_EQ(InSearchWindow<StatusPanel>("panel1")->text(), frmClipHarvester::kNoTrayText);
+    EXPECT_TRUE(InSearchWindow<QAction>("mnuExit")->isVisible());
+    EXPECT_FALSE(InSearchWindow<QAction>("mnuHide")->isEnabled());
+    EXPECT_FALSE(window->SearchWindow()->close());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return processEnds == 1; }));
+    EXPECT_FALSE(shownAtEnd);
+}
+
+TEST(EndMessage, OpenFolderOpensTheFolderOfTheSavedVideos) {
+    for (const bool open : {true, false}) {
+        std::vector<QUrl> opened;
+        QtMessageBox messages([&opened](const QUrl& address) { opened.push_back(address); });
+        QTimer::singleShot(0, [open] {
+            auto* box = QApplication::activeModalWidget();
+            ASSERT_TRUE(box);
+            if (open)
+                box->findChild<QPushButton*>("cmdOpenFolder")->click();
+            else
+                QTest::keyClick(box, Qt::Key_Return);  // OK is the default
+        });
+        messages.ShowSaved("Saved 3 videos in /x/videos/cats.", "t", "/x/videos/cats");
+        EXPECT_EQ(opened, open ? std::vector{QUrl("file:///x/videos/cats")} : std::vector<QUrl>{});
+    }
 }
 
 }  // namespace

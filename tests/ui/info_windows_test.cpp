@@ -38,5 +38,30 @@ TEST(HelpWindow, LinkClosesTheWindowWhateverTheBrowserDoes) {
     EXPECT_EQ(finished.count(), 1);
 }
 
+TEST(InfoWindows, LinksTakeTheFocusAndOpenWithReturnOrSpace) {
+    std::vector<QUrl> opened;
+    const UrlOpener record = [&opened](const QUrl& address) { opened.push_back(address); };
+    frmAbout about(record);
+    about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    EXPECT_EQ(about.focusWidget(), about.findChild<QPushButton*>("cmdOK"));  // Return closes
+    QTest::keyClick(&about, Qt::Key_Tab);
+    ASSERT_EQ(about.focusWidget(), about.findChild<HyperlinkLabel*>("lblWebPage"));
+    QTest::keyClick(about.focusWidget(), Qt::Key_Space);
+    QTest::keyClick(about.focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(about.isVisible());
+    about.close();
+
+    frmHelp help(record);
+    QSignalSpy finished(&help, &QDialog::finished);
+    help.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&help));
+    ASSERT_EQ(help.focusWidget(), help.findChild<HyperlinkLabel*>("lblHelp"));
+    QTest::keyClick(help.focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(opened.size(), 3u);
+    EXPECT_EQ(finished.count(), 1);
+}
+
 }  // namespace
 }  // namespace ch

@@ -29,11 +29,14 @@ namespace fs = std::filesystem;
 
 // Counts what the search window asks of the hidden main window; the test plays the engine.
 struct CountingHost : SearchWindowHost {
-    int engineTimerEnables = 0, grabbingMenuEnables = 0;
+    int engineTimerEnables = 0, grabbingMenuEnables = 0, exits = 0;
+    bool trayThere = true;
     void EnableEngineTimer() override { ++engineTimerEnables; }
     void EnableGrabbingMenu() override { ++grabbingMenuEnables; }
     void ShowHelpModal() override {}
     void ShowAboutModal() override {}
+    bool CanHide() const override { return trayThere; }
+    void ExitProgram() override { ++exits; }
 };
 
 class SearchWindow : public ::testing::Test {
@@ -56,6 +59,7 @@ class SearchWindow : public ::testing::Test {
         return window->findChild<StatusPanel*>(QString("panel%1").arg(n))->text();
     }
     void Press() { QTest::mouseClick(button, Qt::LeftButton); }
+    QLineEdit* Field() const { return window->findChild<QComboBox*>("cmbKeyword")->lineEdit(); }
     // The engine takes over or winds down and gives the button back.
     void EngineRuns(bool running) {
         state.EngineRunning = running;
@@ -74,13 +78,13 @@ class SearchWindow : public ::testing::Test {
 
 TEST_F(SearchWindow, SearchStartsOneRunHideAndShowKeepItAndStopEndsIt) {
     Show();
-    QLineEdit* field = window->findChild<QComboBox*>("cmbKeyword")->lineEdit();
+    QLineEdit* field = Field();
     field->clear();
     QTest::keyClicks(field, "Funny Cats");
     EXPECT_EQ(state.CurrentKeyword, "funny cats");
     state.StopRequested = state.NetworkLost = true;
 
-    Press();
+    QTest::keyClick(field, Qt::Key_Return);
     EXPECT_EQ(host.engineTimerEnables, 1);
     EXPECT_EQ(button->text(), "&Stop");
     EXPECT_FALSE(button->isEnabled() || state.StopRequested || state.NetworkLost);
@@ -100,6 +104,8 @@ TEST_F(SearchWindow, SearchStartsOneRunHideAndShowKeepItAndStopEndsIt) {
     EXPECT_EQ(button->text(), "&Stop");
     EXPECT_EQ(Panel(2) + " " + Panel(3), "7 4");  // videos: one less than queued
 
+    QTest::keyClick(Field(), Qt::Key_Return);  // Return never stops a run
+    EXPECT_FALSE(state.StopRequested);
     Press();
     EXPECT_EQ(button->text(), "&Search");
     EXPECT_TRUE(state.StopRequested);

@@ -1,9 +1,12 @@
 #include "ui/search/frm_resource.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <filesystem>
 #include <system_error>
 
@@ -24,21 +27,27 @@ const QString kStopCaption = QStringLiteral("&Stop");
 
 struct PanelDesign {
     const char* text;
-    int width;           // hundredths of a millimetre; the panels share the window's width
     const char* widest;  // the widest text the panel is expected to show whole
 };
 
-constexpr std::array<PanelDesign, frmResource::kPanelCount> kPanels{{
-    {"Waiting ...", 3704, "Waiting ..."},
-    {"Links", 1191, "Links"},
-    {"Videos", 1191, "Videos"},
-    {"", 1191, "100.0%"},
-    {"", 1191, "100.0%"},
-    {"", 1191, "100.0%"},
-    {"", 1191, "100.0%"},
-    {"", 1191, "100.0%"},
-    {"0 Kbps", 1693, "9999 Kbps"},
+// Panel 1, the status line, has a row of its own above the others.
+constexpr PanelDesign kStatusPanel{"Waiting ...", "Waiting ..."};
+// Panels 2 to 9: the counts, the five download slots (SlotPercentText) and the throughput, whose
+// meter turns a 32-bit difference of bytes into Kbps by dividing it by 128.
+constexpr std::array<PanelDesign, frmResource::kPanelCount - 1> kRowPanels{{
+    {"Links", "Videos"},
+    {"Videos", "Videos"},
+    {"", "100.00%"},
+    {"", "100.00%"},
+    {"", "100.00%"},
+    {"", "100.00%"},
+    {"", "100.00%"},
+    {"0 Kbps", "-16777216 Kbps"},
 }};
+
+// A slot whose download made no progress for longer than this is shown as stalled.
+constexpr double kStalledSeconds = 10;
+constexpr int kStallCheckMs = 1000;
 
 constexpr int kClientWidth = 7965;
 constexpr int kClientHeight = 945;
@@ -52,7 +61,9 @@ bool FolderExists(const std::filesystem::path& folder) {
 
 frmResource::frmResource(RunState& state, Registry& registry, Clock& clock, SearchWindowHost& host,
                          QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint),
       state_(state),
       registry_(registry),
       clock_(clock),
@@ -76,6 +87,16 @@ frmResource::frmResource(RunState& state, Registry& registry, Clock& clock, Sear
                             TwipsToPixels(1215, scale),
                             keywordSelector_->height() - 2 * TwipsToPixels(120, scale));
     connect(cmdGrabNow, &QPushButton::clicked, this, &frmResource::cmdGrabNow_Click);
+    // Return in the keyword field starts the search; it never stops a run.
+    connect(keywordSelector_, &ocxResource::KeywordEntered, this, [this] {
+        if (cmdGrabNow->isEnabled() && cmdGrabNow->text() != kStopCaption) cmdGrabNow->click();
+    });
+
+    tmrStall = new QTimer(this);
+    tmrStall->setObjectName(QStringLiteral("tmrStall"));
+    tmrStall->setInterval(kStallCheckMs);
+    tmrStall->setTimerType(Qt::VeryCoarseTimer);
+    connect(tmrStall, &QTimer::timeout, this, &frmResource::tmrStall_Timer);
 
     BuildMenus();
     BuildStatusBar();
@@ -97,6 +118,21 @@ void frmResource::BuildMenus() {
     QAction* mnuHide =
         mnuFile->addAction(QStringLiteral("H&ide"), this, &frmResource::mnuHide_Click);
     mnuHide->setObjectName(QStringLiteral("mnuHide"));
+    // Without the tray icon a hidden window could never come back: the window itself then
+    // offers the way out instead.
+    QAction* mnuExit = mnuFile->addAction(QStringLiteral("E&xit"), this, [this] {
+        // Leaving deletes this window: not from inside its own menu.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [&host = host_] { host.ExitProgram(); },
+            Qt::QueuedConnection);
+    });
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    const auto fitToTray = [this, mnuHide, mnuExit] {
+        mnuHide->setEnabled(host_.CanHide());
+        mnuExit->setVisible(!host_.CanHide());
+    };
+    fitToTray();
+    connect(mnuFile, &QMenu::aboutToShow, this, fitToTray);
 
     QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -113,13 +149,23 @@ void frmResource::BuildStatusBar() {
     sbThumbViewStatus = statusBar();
     sbThumbViewStatus->setObjectName(QStringLiteral("sbThumbViewStatus"));
     sbThumbViewStatus->setSizeGripEnabled(false);
-    auto* row = new StatusPanelRow(sbThumbViewStatus);
-    for (size_t i = 0; i < kPanels.size(); ++i) {
-        panels_[i] = row->AddPanel(QString::fromLatin1(kPanels[i].text), kPanels[i].width,
-                                   QString::fromLatin1(kPanels[i].widest));
+    // The status line says what the run does, often with an address: it takes the whole width
+    // of a row of its own, above the panels of figures.
+    auto* panes = new QWidget(sbThumbViewStatus);
+    auto* rows = new QVBoxLayout(panes);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(2);
+    panels_[0] = new StatusPanel(QString::fromLatin1(kStatusPanel.text), panes);
+    panels_[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    rows->addWidget(panels_[0]);
+    auto* row = new StatusPanelRow(panes);
+    for (size_t i = 0; i < kRowPanels.size(); ++i)
+        panels_[i + 1] = row->AddPanel(QString::fromLatin1(kRowPanels[i].text),
+                                       QString::fromLatin1(kRowPanels[i].widest));
+    rows->addWidget(row);
+    for (size_t i = 0; i < panels_.size(); ++i)
         panels_[i]->setObjectName(QStringLiteral("panel%1").arg(i + 1));
-    }
-    sbThumbViewStatus->addWidget(row, 1);
+    sbThumbViewStatus->addWidget(panes, 1);
 }
 
 void frmResource::SetPanelText(int panel, const std::string& text) {
@@ -139,16 +185,51 @@ void frmResource::ShowVideoCount(int videos) {
     SetPanelText(3, std::to_string(videos));
 }
 
-void frmResource::ShowSlotStarted(int slot, const std::string&) {
+void frmResource::ShowSlotStarted(int slot, const std::string& address) {
     SetPanelText(slot + 4, kSlotStartText);
+    SetSlotAddress(slot, address);
 }
 
-void frmResource::ShowSlotProgress(int slot, double percent, const std::string&) {
+void frmResource::ShowSlotProgress(int slot, double percent, const std::string& address) {
     SetPanelText(slot + 4, SlotPercentText(percent));
+    SetSlotAddress(slot, address);
 }
 
 void frmResource::ShowSlotFreed(int slot) {
     SetPanelText(slot + 4, "");
+    SetSlotAddress(slot, "");
+}
+
+void frmResource::SetSlotAddress(int slot, const std::string& address) {
+    if (slot < 0 || slot >= kSlotCount) return;
+    slotAddresses_[static_cast<size_t>(slot)] = address;
+    ShowSlotLook(slot);
+    if (!address.empty() && !tmrStall->isActive()) tmrStall->start();
+}
+
+// The slot's tool tip names its video; a download without progress for a while is greyed and
+// its tool tip says so, while its text keeps the last percentage.
+void frmResource::ShowSlotLook(int slot) {
+    StatusPanel* panel = panels_[static_cast<size_t>(slot + 3)];
+    const std::string& address = slotAddresses_[static_cast<size_t>(slot)];
+    const bool held =
+        !address.empty() && !state_.Slots.IsFree(slot) && state_.Slots.Address(slot) == address;
+    const double idle = held ? clock_.MonotonicSeconds() - state_.Slots.LastProgress(slot) : 0;
+    const bool stalled = idle > kStalledSeconds;
+    QString note = QString::fromStdString(address);
+    if (stalled)
+        note += QStringLiteral("\nstalled: no progress for %1 s").arg(static_cast<long long>(idle));
+    panel->SetNote(note);
+    panel->SetFaded(stalled);
+}
+
+void frmResource::tmrStall_Timer() {
+    bool busy = false;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        ShowSlotLook(slot);
+        busy = busy || !slotAddresses_[static_cast<size_t>(slot)].empty();
+    }
+    if (!busy) tmrStall->stop();
 }
 
 void frmResource::ShowThroughput(int kbps) {
@@ -169,12 +250,27 @@ void frmResource::SetButtonEnabled(bool enabled) {
 }
 
 void frmResource::closeEvent(QCloseEvent* event) {
-    // Only "H&ide" may take the window away: it keeps SearchWindowShown and the tray menu right.
-    if (hiding_) {
-        event->accept();
-    } else {
+    // The frame's close box and Alt+F4 do what "H&ide" does while the tray icon can bring the
+    // window back. Without a tray, closing the only window of a program is expected to end it,
+    // and a hidden window would leave a program nobody can reach: it leaves as "E&xit" does.
+    if (!host_.CanHide()) {
         event->ignore();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [&host = host_] { host.ExitProgram(); },
+            Qt::QueuedConnection);
+        return;
     }
+    state_.SearchWindowShown = false;
+    host_.EnableGrabbingMenu();
+    event->accept();
+}
+
+void frmResource::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Minimised, the window goes to the tray as "H&ide" does; without a tray it stays on the
+    // task bar. Not closed from inside the state change.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && host_.CanHide())
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void frmResource::Form_Load() {
@@ -232,9 +328,6 @@ void frmResource::mnuOptions_Click() {
 }
 
 void frmResource::mnuHide_Click() {
-    state_.SearchWindowShown = false;
-    host_.EnableGrabbingMenu();
-    hiding_ = true;
     close();
 }
 

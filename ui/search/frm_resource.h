@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 
+#include "engine/download_slots.h"
 #include "engine/ports.h"
 #include "engine/run_state.h"
 #include "engine/search_engine.h"
@@ -13,6 +14,7 @@
 class QAction;
 class QPushButton;
 class QStatusBar;
+class QTimer;
 
 namespace ch {
 
@@ -21,8 +23,8 @@ class StatusPanel;
 
 // The search window: the keyword selector, the Search/Stop button and the nine status panels.
 // It prepares a run and hands it to the host's engine timer; the engine writes back through the
-// SearchView operations. It is created each time it is shown and leaves only through "H&ide",
-// which destroys it.
+// SearchView operations. It is created each time it is shown and destroyed when it is hidden
+// ("H&ide", its close box or minimising it while the tray icon is there).
 class frmResource : public QMainWindow, public SearchView {
     Q_OBJECT
 
@@ -44,11 +46,15 @@ class frmResource : public QMainWindow, public SearchView {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void BuildMenus();
     void BuildStatusBar();
     void SetPanelText(int panel, const std::string& text);
+    void SetSlotAddress(int slot, const std::string& address);
+    void ShowSlotLook(int slot);
+    void tmrStall_Timer();
     void Form_Load();
     void cmdGrabNow_Click();
     void StartSearch();
@@ -60,7 +66,6 @@ class frmResource : public QMainWindow, public SearchView {
     Registry& registry_;
     Clock& clock_;
     SearchWindowHost& host_;
-    bool hiding_ = false;
     // The back end of the search engine chosen when the last run started; that run reads it.
     std::unique_ptr<SearchEngine> searchEngine_;
 
@@ -68,6 +73,8 @@ class frmResource : public QMainWindow, public SearchView {
     QPushButton* cmdGrabNow;
     QStatusBar* sbThumbViewStatus;
     std::array<StatusPanel*, kPanelCount> panels_{};
+    std::array<std::string, kSlotCount> slotAddresses_;
+    QTimer* tmrStall;
 };
 
 }  // namespace ch

@@ -13,7 +13,7 @@ namespace ch {
 ocxResource::ocxResource(RunState& state, QWidget* parent)
     : QWidget(parent),
       state_(state),
-      Label1(new QLabel(QStringLiteral("Keyword:"), this)),
+      Label1(new QLabel(QStringLiteral("&Keyword:"), this)),
       cmbKeyword(new QComboBox(this)),
       tmrText(new QTimer(this)) {
     setObjectName(QStringLiteral("ocxResource"));
@@ -25,6 +25,7 @@ ocxResource::ocxResource(RunState& state, QWidget* parent)
 
     Label1->setObjectName(QStringLiteral("Label1"));
     cmbKeyword->setObjectName(QStringLiteral("cmbKeyword"));
+    Label1->setBuddy(cmbKeyword);  // Alt+K
     cmbKeyword->setEditable(true);
     // The list changes only through a search or a pick: Return must not add the typed text,
     // and no completion may change what the user typed.
@@ -50,6 +51,7 @@ ocxResource::ocxResource(RunState& state, QWidget* parent)
     // Typing changes the keyword at once; a pick from the list reaches it only through tmrText.
     connect(cmbKeyword->lineEdit(), &QLineEdit::textEdited, this, &ocxResource::cmbKeyword_Change);
     connect(cmbKeyword, &QComboBox::activated, this, &ocxResource::cmbKeyword_Click);
+    connect(cmbKeyword->lineEdit(), &QLineEdit::returnPressed, this, &ocxResource::KeywordEntered);
 
     UserControl_Initialize();
 }

@@ -21,6 +21,10 @@ class ocxResource : public QWidget {
     // Reloads the list from Projects and shows the most recent project.
     void AddProject();
 
+  signals:
+    // Return was pressed in the keyword field.
+    void KeywordEntered();
+
   private:
     void UserControl_Initialize();
     void cmbKeyword_Change(const QString& text);

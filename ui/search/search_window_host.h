@@ -14,6 +14,10 @@ class SearchWindowHost {
     virtual void ShowHelpModal() = 0;
     // Shows frmAbout, modal; returns when it has closed.
     virtual void ShowAboutModal() = 0;
+    // Whether a hidden window can be opened again: the tray icon with its menu is there.
+    virtual bool CanHide() const = 0;
+    // Leaves the program as the tray's "E&xit" does.
+    virtual void ExitProgram() = 0;
 };
 
 }  // namespace ch
