@@ -2,7 +2,8 @@
 # Shows how much CPU the tray program uses while it sits idle in the tray with the search window
 # hidden: a copy of `clipharvester` in a throwaway program folder runs under Xvfb with trayer as
 # its notification area (without one the search window would open), and after 5 s of settling its
-# user and system time are read from /proc over 60 s. Everything runs in a network namespace that has only loopback.
+# user and system time are read from /proc over 60 s. Everything runs in a network namespace that
+# has only loopback.
 # Usage: tools/measure-idle-cpu.sh [BUILD_DIR | PATH_TO_CLIPHARVESTER]   (default: build)
 # Exits 1 when the figure is not under 0.2% of a core. Not a test: it takes a minute.
 set -euo pipefail
