@@ -120,12 +120,8 @@ void frmResource::BuildMenus() {
     mnuHide->setObjectName(QStringLiteral("mnuHide"));
     // Without the tray icon a hidden window could never come back: the window itself then
     // offers the way out instead.
-    QAction* mnuExit = mnuFile->addAction(QStringLiteral("E&xit"), this, [this] {
-        // Leaving deletes this window: not from inside its own menu.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [&host = host_] { host.ExitProgram(); },
-            Qt::QueuedConnection);
-    });
+    QAction* mnuExit =
+        mnuFile->addAction(QStringLiteral("E&xit"), this, &frmResource::LeaveProgram);
     mnuExit->setObjectName(QStringLiteral("mnuExit"));
     const auto fitToTray = [this, mnuHide, mnuExit] {
         mnuHide->setEnabled(host_.CanHide());
@@ -255,14 +251,18 @@ void frmResource::closeEvent(QCloseEvent* event) {
     // and a hidden window would leave a program nobody can reach: it leaves as "E&xit" does.
     if (!host_.CanHide()) {
         event->ignore();
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [&host = host_] { host.ExitProgram(); },
-            Qt::QueuedConnection);
-        return;
+        return LeaveProgram();
     }
     state_.SearchWindowShown = false;
     host_.EnableGrabbingMenu();
     event->accept();
+}
+
+void frmResource::LeaveProgram() {
+    // Leaving deletes this window: not from inside its own menu or close event.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&host = host_] { host.ExitProgram(); },
+        Qt::QueuedConnection);
 }
 
 void frmResource::changeEvent(QEvent* event) {

@@ -55,6 +55,7 @@ class frmResource : public QMainWindow, public SearchView {
     void SetSlotAddress(int slot, const std::string& address);
     void ShowSlotLook(int slot);
     void tmrStall_Timer();
+    void LeaveProgram();
     void Form_Load();
     void cmdGrabNow_Click();
     void StartSearch();
